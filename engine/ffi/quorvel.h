@@ -1,0 +1,74 @@
+/* libquorvel: the Quadrillo puzzle engine, as plain C functions over an opaque game handle.
+ *
+ * Conventions: cells are indexed row*9 + column (0..80); digit sets are masks with bit d for digit d.
+ * A handle is used by one thread at a time (sudoku_cancel may come from another thread).
+ * Robustness: a null handle or a cell index outside 0..80 is a safe no-op; out-parameters then
+ * receive zeros and functions with a result return 0. */
+#ifndef QUORVEL_H
+#define QUORVEL_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct Puzzle SudokuHandle;
+
+/* The record sudoku_get_cell fills: nine ints, in this order. */
+typedef struct SudokuCellInfo {
+    int solution;    /* solution digit 1..9 */
+    int status;      /* non-zero: the cell is a clue */
+    int elim_bits;   /* candidates / pencil marks, bit d = digit d */
+    int user_answer; /* the player's digit, 0 = none */
+    int small_mode;  /* 1 when the cell shows pencil marks */
+    int reserved;
+    int group;       /* 0..8 */
+    int row;         /* 0..8 */
+    int col;         /* 0..8 */
+} SudokuCellInfo;
+
+/* ---- Handle, cells and snapshots ---- */
+
+/* A new, empty game handle; its cells are undefined until a generation call or a load. */
+SudokuHandle* sudoku_new(void);
+/* Releases a handle and its neighbour table; null is allowed and does nothing. */
+void sudoku_free(SudokuHandle* h);
+/* Asks a running generation on h to stop at its next check; safe from another thread. */
+void sudoku_cancel(SudokuHandle* h);
+/* ms > 0: solution construction on h stops once the steady clock passes now + ms; ms <= 0: no deadline. */
+void sudoku_set_deadline_ms(SudokuHandle* h, int ms);
+/* Fills *out from cell `cell`. Bad handle or index: *out is zeroed. */
+void sudoku_get_cell(SudokuHandle* h, int cell, SudokuCellInfo* out);
+/* Copies the nine group colours into out[0..8]. Null handle: out is zeroed. */
+void sudoku_get_color_map(SudokuHandle* h, int* out);
+/* 1 when the cell and the one to its right share a group; 0 in column 8 or for a bad index. */
+int sudoku_same_group_right(SudokuHandle* h, int cell);
+/* 1 when the cell and the one below it share a group; 0 in row 8 or for a bad index. */
+int sudoku_same_group_below(SudokuHandle* h, int cell);
+/* 1 when cells i and j see each other (1 for i == j). Needs a generated or loaded game: without a
+ * neighbour table, or for a bad index, the answer is 0. */
+int sudoku_are_neighbors(SudokuHandle* h, int i, int j);
+/* Size of the puzzle bytes: 5184. */
+int sudoku_puzzle_byte_size(void);
+/* Copies the 5184 puzzle bytes (the 81 cells) to out. */
+void sudoku_get_puzzle_bytes(SudokuHandle* h, void* out);
+/* Copies 5184 bytes over the cells; follow with sudoku_setup_loaded. */
+void sudoku_set_puzzle_bytes(SudokuHandle* h, const void* in);
+/* Finishes a load: map kind 1 = irregular (else square), adjacency 1 = x (else regular); rebuilds
+ * the neighbour table and the house pointers from the loaded cells. */
+void sudoku_setup_loaded(SudokuHandle* h, int map_kind, int adjacency);
+/* Back to the starting position: clues stay, every answer and pencil mark goes. */
+void sudoku_restart(SudokuHandle* h);
+
+/* ---- Digit-set and combination tables ---- */
+
+extern const int set_bit_array[1024];     /* number of set bits of i */
+extern const int bit_2_digit_array[1050]; /* d for i = 1 << d (d = 1..10), else 0 */
+extern const int bits2digit_array[1050];  /* position of the highest set bit of i; 0 for 0 and 1 */
+extern int n_combs[10][10];               /* C(n, k); valid after sudoku_new */
+extern int** combs_for_n_k[10][10];       /* the k-subsets of 0..n-1, lexicographic */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

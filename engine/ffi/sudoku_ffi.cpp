@@ -1,0 +1,126 @@
+// The exported handle calls: create, cancel, bound in time, read cells, save and restore a game.
+#include <cstdlib>
+#include <cstring>
+
+#include "ffi/quorvel.h"
+#include "puzzle/Puzzle.h"
+#include "util/sudoku_combinations.h"
+#include "util/utility.h"
+
+static_assert(sizeof(SudokuCellInfo) == 9 * sizeof(int));
+
+namespace {
+
+bool valid_cell(int cell) { return cell >= 0 && cell < N_CELLS; }
+bool valid_rc(const PUZZLE_CELL& c) { return c.row >= 0 && c.row < 9 && c.col >= 0 && c.col < 9; }
+
+}  // namespace
+
+extern "C" {
+
+Puzzle* sudoku_new(void) {
+    initialize_comb_routine();
+    // Zeroing the whole record also clears the flags, the deadline and the neighbour-table pointer.
+    auto* p = static_cast<Puzzle*>(std::calloc(1, sizeof(Puzzle)));
+    if (!p) return nullptr;
+    p->are_neighbors_array = nullptr;
+    p->deadline_ms = 0;
+    p->fill_calls = 0;
+    return p;
+}
+
+void sudoku_free(Puzzle* h) {
+    if (!h) return;
+    std::free(h->are_neighbors_array);
+    std::free(h);
+}
+
+void sudoku_cancel(Puzzle* h) {
+    if (!h) return;
+    h->cancelled = 1;
+    h->fill_stopped = 1;
+}
+
+void sudoku_set_deadline_ms(Puzzle* h, int ms) {
+    if (!h) return;
+    h->deadline_ms = ms > 0 ? steady_now_ms() + ms : 0;
+}
+
+void sudoku_get_cell(Puzzle* h, int cell, SudokuCellInfo* out) {
+    if (!out) return;
+    if (!h || !valid_cell(cell)) {
+        std::memset(out, 0, sizeof *out);
+        return;
+    }
+    const PUZZLE_CELL& c = h->cells[cell];
+    out->solution = c.solution;
+    out->status = static_cast<int>(c.status);
+    out->elim_bits = static_cast<int>(c.elim_bits);
+    out->user_answer = c.user_answer;
+    out->small_mode = c.small_mode ? 1 : 0;
+    out->reserved = c.reserved;
+    out->group = c.group;
+    out->row = c.row;
+    out->col = c.col;
+}
+
+void sudoku_get_color_map(Puzzle* h, int* out) {
+    if (!out) return;
+    if (!h) {
+        std::memset(out, 0, 9 * sizeof(int));
+        return;
+    }
+    std::memcpy(out, h->color_map, sizeof h->color_map);
+}
+
+int sudoku_same_group_right(Puzzle* h, int cell) {
+    if (!h || !valid_cell(cell) || cell % 9 == 8) return 0;
+    return h->cells[cell].group == h->cells[cell + 1].group;
+}
+
+int sudoku_same_group_below(Puzzle* h, int cell) {
+    if (!h || !valid_cell(cell) || cell > 71) return 0;
+    return h->cells[cell].group == h->cells[cell + 9].group;
+}
+
+int sudoku_are_neighbors(Puzzle* h, int i, int j) {
+    if (!h || !valid_cell(i) || !valid_cell(j) || !h->are_neighbors_array) return 0;
+    if (i == j) return 1;
+    const PUZZLE_CELL& a = h->cells[i];
+    const PUZZLE_CELL& b = h->cells[j];
+    // The table is indexed by the cells' own position words, which came from stored bytes.
+    if (!valid_rc(a) || !valid_rc(b)) return 0;
+    return h->are_neighbors(&a, &b);
+}
+
+int sudoku_puzzle_byte_size(void) { return PUZZLE_BYTES; }
+
+void sudoku_get_puzzle_bytes(Puzzle* h, void* out) {
+    if (!h || !out) return;
+    std::memcpy(out, h->cells, PUZZLE_BYTES);
+}
+
+void sudoku_set_puzzle_bytes(Puzzle* h, const void* in) {
+    if (!h || !in) return;
+    std::memcpy(h->cells, in, PUZZLE_BYTES);
+}
+
+void sudoku_setup_loaded(Puzzle* h, int map_kind, int adjacency) {
+    if (!h) return;
+    h->map_type = map_kind == 1 ? MAP_IRREGULAR : MAP_SQUARE;
+    h->adjacency = adjacency == 1 ? ADJ_X : ADJ_REGULAR;
+    h->define_are_neighbors_array();
+    h->setup_ptrs_first_in_dims();
+}
+
+void sudoku_restart(Puzzle* h) {
+    if (!h) return;
+    for (PUZZLE_CELL& c : h->cells) {
+        c.elim_bits = c.status ? 1u << (c.solution & 31) : 0u;
+        c.user_answer = 0;
+        c.small_mode = 0;
+        c.reserved = 0;
+    }
+}
+
+}  // extern "C"

@@ -1,0 +1,111 @@
+// The Puzzle record: 81 cells with their house rings, the game record layout and the grid operations.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// A square matrix of N x N values, row-major; Matrix<int, 9> is a group map (group 0..8 per cell).
+template <typename T, int N>
+struct Matrix {
+    T m[N][N];
+    T* operator[](int row) { return m[row]; }
+    const T* operator[](int row) const { return m[row]; }
+};
+
+enum DIMENSION : int32_t { DIM_GROUP = 0, DIM_ROW = 1, DIM_COL = 2, DIM_DIAG = 3, DIM_ANTI_DIAG = 4 };
+constexpr int N_DIMENSIONS = 5;
+
+enum MAP_TYPE : int32_t { MAP_SQUARE = 0, MAP_IRREGULAR = 1 };
+enum ADJACENCY_TYPE : int32_t { ADJ_REGULAR = 0, ADJ_X = 1 };
+enum UI_QUALITY : int32_t {};
+
+constexpr uint32_t ALL_DIGITS = 0x3fe;
+constexpr int N_CELLS = 81;
+constexpr int PUZZLE_BYTES = 5184;
+constexpr int GAME_RECORD_BYTES = 5232;
+constexpr int NEIGHBOR_TABLE_BYTES = N_CELLS * N_CELLS;
+
+// One cell: sixteen little-endian 32-bit words. Words 0..9 say where the cell lies, 10..15 are play state.
+struct PUZZLE_CELL {
+    int32_t group;
+    int32_t row;
+    int32_t col;
+    int32_t diag;                         // 0 on the main diagonal, else -1
+    int32_t anti_diag;                    // 0 on the anti-diagonal, else -1
+    int32_t next_in_house[N_DIMENSIONS];  // distance in cells to the next cell of the same house
+    int32_t solution;                     // digit 1..9 in playing form, 1 << d while building
+    uint32_t status;                      // bit 0: clue; bit 1: solver scratch
+    uint32_t elim_bits;                   // candidates or pencil marks
+    int32_t user_answer;                  // the player's digit, 0 = none
+    uint8_t small_mode;                   // shows pencil marks
+    uint8_t unused[3];
+    int32_t reserved;
+
+    // The house number of this cell in dimension d (-1 when it is on no such house).
+    int house(int d) const { return (&group)[d]; }
+    PUZZLE_CELL* next(int d) { return this + next_in_house[d]; }
+    const PUZZLE_CELL* next(int d) const { return this + next_in_house[d]; }
+};
+
+static_assert(sizeof(PUZZLE_CELL) == 64);
+static_assert(offsetof(PUZZLE_CELL, group) == 0);
+static_assert(offsetof(PUZZLE_CELL, row) == 4);
+static_assert(offsetof(PUZZLE_CELL, col) == 8);
+static_assert(offsetof(PUZZLE_CELL, diag) == 12);
+static_assert(offsetof(PUZZLE_CELL, anti_diag) == 16);
+static_assert(offsetof(PUZZLE_CELL, next_in_house) == 20);
+static_assert(offsetof(PUZZLE_CELL, solution) == 40);
+static_assert(offsetof(PUZZLE_CELL, status) == 44);
+static_assert(offsetof(PUZZLE_CELL, elim_bits) == 48);
+static_assert(offsetof(PUZZLE_CELL, user_answer) == 52);
+static_assert(offsetof(PUZZLE_CELL, small_mode) == 56);
+static_assert(offsetof(PUZZLE_CELL, reserved) == 60);
+
+// One game. The first 5232 bytes are the game record that callers and albums store byte for byte;
+// everything after it is working state of the algorithms that run on the game.
+struct Puzzle {
+    PUZZLE_CELL cells[N_CELLS];
+    int32_t color_map[9];
+    MAP_TYPE map_type;
+    ADJACENCY_TYPE adjacency;
+    UI_QUALITY quality;
+    // --- end of the game record ---
+    volatile uint8_t cancelled;     // stops clue removal and the technique solver
+    volatile uint8_t fill_stopped;  // stops solution construction
+    uint8_t spare_flags[2];
+    int64_t deadline_ms;  // steady-clock deadline of solution construction, <= 0: none
+    int32_t fill_calls;   // fill steps made while a deadline was set
+
+    PUZZLE_CELL* ordered_cells[N_CELLS + 1];  // fill order of solution construction, null-terminated
+    uint8_t* are_neighbors_array;             // 81 x 81 neighbour table, or null
+
+    // brute-force solver state
+    int32_t n_solutions;
+    int64_t node_limit;
+    int64_t node_count;
+    uint8_t node_limit_hit;
+
+    // first cell of each house, row-major; dimensions 3 and 4 use entry 0 only
+    PUZZLE_CELL* first_in_dim[N_DIMENSIONS][9];
+
+    int index_of(const PUZZLE_CELL* c) const { return static_cast<int>(c - cells); }
+
+    void setup(const Matrix<int, 9>& groups);
+    void setup_with_grp_set();
+    void setup_ptrs_first_in_dims();
+    void define_are_neighbors_array();
+    bool are_neighbors(const PUZZLE_CELL* a, const PUZZLE_CELL* b) const {
+        return are_neighbors_array[(a->row * 9 + a->col) * N_CELLS + b->row * 9 + b->col] != 0;
+    }
+
+private:
+    void build_positions_and_rings();
+};
+
+static_assert(offsetof(Puzzle, cells) == 0);
+static_assert(offsetof(Puzzle, color_map) == PUZZLE_BYTES);
+static_assert(offsetof(Puzzle, map_type) == 5220);
+static_assert(offsetof(Puzzle, adjacency) == 5224);
+static_assert(offsetof(Puzzle, quality) == 5228);
+static_assert(offsetof(Puzzle, cancelled) == GAME_RECORD_BYTES);
+static_assert(sizeof(MAP_TYPE) == 4 && sizeof(ADJACENCY_TYPE) == 4 && sizeof(UI_QUALITY) == 4);
