@@ -59,6 +59,16 @@ void sudoku_setup_loaded(SudokuHandle* h, int map_kind, int adjacency);
 /* Back to the starting position: clues stay, every answer and pencil mark goes. */
 void sudoku_restart(SudokuHandle* h);
 
+/* ---- Generation ---- */
+
+/* A random complete solution on a new game: map kind 1 = jigsaw (drawn from the map files, falling
+ * back to the boxes when none can be read), adjacency 1 = x. Every cell gets its digit, none is a
+ * clue. Returns 1, or 0 when cancelled, past the deadline, or without a handle. */
+int sudoku_generate_solution(SudokuHandle* h, int map_kind, int adjacency);
+/* The directory of the jigsaw map files for the whole process; null clears it (then the
+ * environment variable SUDOKU_GROUP_MAPS_DIR is used). */
+void sudoku_set_group_maps_dir(const char* dir);
+
 /* ---- Digit-set and combination tables ---- */
 
 extern const int set_bit_array[1024];     /* number of set bits of i */

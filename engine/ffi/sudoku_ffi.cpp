@@ -1,8 +1,11 @@
 // The exported handle calls: create, cancel, bound in time, read cells, save and restore a game.
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "ffi/quorvel.h"
+#include "maps/Filenames_cli.h"
+#include "maps/GroupMap.h"
 #include "puzzle/Puzzle.h"
 #include "util/sudoku_combinations.h"
 #include "util/utility.h"
@@ -13,6 +16,30 @@ namespace {
 
 bool valid_cell(int cell) { return cell >= 0 && cell < N_CELLS; }
 bool valid_rc(const PUZZLE_CELL& c) { return c.row >= 0 && c.row < 9 && c.col >= 0 && c.col < 9; }
+
+// The common start of every generation call: fresh flags, a map, an empty grid on it and a
+// random solution. Returns false (after saying so as `caller`) when the solution could not be built.
+bool start_generation(Puzzle* h, int map_kind, int adjacency, int quality, const char* caller) {
+    h->cancelled = 0;
+    h->fill_stopped = 0;
+    GroupMap map{};
+    map.mapType = map_kind == 1 ? MAP_IRREGULAR : MAP_SQUARE;
+    map.fellBackToSquare = false;
+    map.initMap();
+    // A game built on the fall-back boxes is a square game and is labelled as one.
+    h->map_type = map.mapType == MAP_IRREGULAR && !map.fellBackToSquare ? MAP_IRREGULAR : MAP_SQUARE;
+    h->adjacency = adjacency == 1 ? ADJ_X : ADJ_REGULAR;
+    h->quality = static_cast<UI_QUALITY>(static_cast<unsigned>(quality) <= 9 ? quality : 1);
+    h->setup(map.groupMatrix);
+    std::memcpy(h->color_map, map.colorMap, sizeof h->color_map);
+    h->define_are_neighbors_array();
+    h->setup_ptrs_first_in_dims();
+    if (!h->construct_solution()) {
+        std::fprintf(stderr, "%s: construct_solution failed\n", caller);
+        return false;
+    }
+    return !h->cancelled && !h->fill_stopped;
+}
 
 }  // namespace
 
@@ -122,5 +149,15 @@ void sudoku_restart(Puzzle* h) {
         c.reserved = 0;
     }
 }
+
+int sudoku_generate_solution(Puzzle* h, int map_kind, int adjacency) {
+    if (!h) return 0;
+    if (!start_generation(h, map_kind, adjacency, 1, "sudoku_generate_solution")) return 0;
+    h->convert_to_playing_form();
+    h->define_are_neighbors_array();
+    return 1;
+}
+
+void sudoku_set_group_maps_dir(const char* dir) { set_group_maps_dir(dir); }
 
 }  // extern "C"

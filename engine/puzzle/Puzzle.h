@@ -91,6 +91,21 @@ struct Puzzle {
     int index_of(const PUZZLE_CELL* c) const { return static_cast<int>(c - cells); }
 
     void setup(const Matrix<int, 9>& groups);
+    // Random complete solution (set form 1 << d in `solution`); false when stopped or stuck.
+    bool construct_solution();
+    void order_groups_by_restriction();
+    void initialize_ordered_ptrs();
+    void compare_to_first_group();
+    void sort_ordered_ptrs();
+    void initialize_first_group();
+    bool initialize_rest_of_array();
+    bool recursively_fill_cells(PUZZLE_CELL** list, unsigned* save);
+    bool set_value(PUZZLE_CELL* cell);
+    bool exclude_value_from_future_cell(const PUZZLE_CELL* placed, PUZZLE_CELL* later);
+    bool exclude_value_from_future_cells(const PUZZLE_CELL* placed, PUZZLE_CELL** later);
+    // Turns set-form solutions into digits and every cell into its starting play state.
+    void convert_to_playing_form();
+
     void setup_with_grp_set();
     void setup_ptrs_first_in_dims();
     void define_are_neighbors_array();

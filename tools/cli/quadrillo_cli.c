@@ -1,12 +1,63 @@
 /* quadrillo-cli: a small command-line window onto the engine. */
+#include <limits.h>
 #include <stdio.h>
 #include <string.h>
+#include <unistd.h>
 
 #include "ffi/quorvel.h"
 
 static void usage(void) {
-    printf("usage: quadrillo-cli info\n"
-           "  info   load a stored game and show its grid and neighbourhoods\n");
+    printf("usage: quadrillo-cli [info | solution [square|jigsaw] [regular|x]]\n"
+           "  info       load a stored game and show its grid and neighbourhoods\n"
+           "  solution   build a random complete solution and print it with its regions\n");
+}
+
+/* The map files lie in lib/group_maps beside the bin directory of this program. */
+static void point_at_maps(void) {
+    char exe[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) return;
+    exe[n] = 0;
+    char* slash = strrchr(exe, '/');
+    if (!slash) return;
+    *slash = 0;
+    char dir[PATH_MAX + 32];
+    snprintf(dir, sizeof dir, "%s/../lib/group_maps", exe);
+    if (access(dir, R_OK) == 0) sudoku_set_group_maps_dir(dir);
+}
+
+static void print_grid(SudokuHandle* h, int clues_only) {
+    int colors[9];
+    sudoku_get_color_map(h, colors);
+    for (int r = 0; r < 9; ++r) {
+        for (int c = 0; c < 9; ++c) {
+            SudokuCellInfo info;
+            sudoku_get_cell(h, r * 9 + c, &info);
+            int shown = !clues_only || info.status;
+            printf("%c%c", shown ? '0' + info.solution : '.',
+                   c == 8 ? ' ' : (sudoku_same_group_right(h, r * 9 + c) ? ' ' : '|'));
+        }
+        printf("   ");
+        for (int c = 0; c < 9; ++c) {
+            SudokuCellInfo info;
+            sudoku_get_cell(h, r * 9 + c, &info);
+            printf("%c", "ABCD"[colors[info.group] & 3]);
+        }
+        printf("\n");
+    }
+}
+
+static int show_solution(int jigsaw, int x) {
+    point_at_maps();
+    SudokuHandle* h = sudoku_new();
+    int ok = sudoku_generate_solution(h, jigsaw, x);
+    if (ok) {
+        printf("a random %s %s solution ('|' marks a region border; right: region colours)\n\n",
+               jigsaw ? "jigsaw" : "square", x ? "x" : "regular");
+        print_grid(h, 0);
+    }
+    sudoku_free(h);
+    return ok ? 0 : 1;
 }
 
 /* A finished square game in the engine's own storage form, built cell by cell. */
@@ -53,6 +104,11 @@ int main(int argc, char** argv) {
     if (argc < 2 || strcmp(argv[1], "info") == 0) {
         show_demo();
         return 0;
+    }
+    if (strcmp(argv[1], "solution") == 0) {
+        int jigsaw = argc > 2 && strcmp(argv[2], "jigsaw") == 0;
+        int x = argc > 3 && strcmp(argv[3], "x") == 0;
+        return show_solution(jigsaw, x);
     }
     usage();
     return 2;
