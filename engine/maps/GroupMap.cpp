@@ -147,6 +147,15 @@ bool GroupMap::parseHeader(const unsigned char* header) {
 }
 
 void GroupMap::binaryToIntegerMap() {
+    const int first_unset = unpackRecord();
+    if (symmetry == SYM_ROTATION)
+        fillOutRotationalMap(first_unset);
+    else
+        fillOutMirrorMap(first_unset);
+    finishNumbering();
+}
+
+int GroupMap::unpackRecord() {
     const int n_bytes = compressize >= 1 && compressize <= kMaxRecordBytes ? compressize : 0;
     for (int k = 0; k < N_CELLS; ++k) at(groupMatrix, k) = 0;
     at(groupMatrix, 0) = 1;
@@ -154,11 +163,10 @@ void GroupMap::binaryToIntegerMap() {
         at(groupMatrix, 2 * i + 1) = compressedMap[i] >> 4;
         at(groupMatrix, 2 * i + 2) = compressedMap[i] & 0xf;
     }
-    const int first_unset = 2 * n_bytes + 1;
-    if (symmetry == SYM_ROTATION)
-        fillOutRotationalMap(first_unset);
-    else
-        fillOutMirrorMap(first_unset);
+    return 2 * n_bytes + 1;
+}
+
+void GroupMap::finishNumbering() {
     for (int k = 0; k < N_CELLS; ++k) at(groupMatrix, k) -= 1;
     renumberGroupMap(groupMatrix);
 }

@@ -30,6 +30,10 @@ struct GroupMap {
     bool get_random_compressed_group_map();
     bool parseHeader(const unsigned char* header);
     void binaryToIntegerMap();
+    // The steps of binaryToIntegerMap: the stored cells (returns the first cell not stored), then
+    // after completion the move to 0-based numbers in order of first appearance.
+    int unpackRecord();
+    void finishNumbering();
     void fillOutMirrorMap(int firstUnset);
     void fillOutRotationalMap(int firstUnset);
     // The two halves of each completion: the symmetric image, then one orientation t.
