@@ -19,6 +19,61 @@ enum MAP_TYPE : int32_t { MAP_SQUARE = 0, MAP_IRREGULAR = 1 };
 enum ADJACENCY_TYPE : int32_t { ADJ_REGULAR = 0, ADJ_X = 1 };
 enum UI_QUALITY : int32_t {};
 
+// A technique; used as a solve level it names the hardest technique allowed.
+enum METHOD_TYPE : int32_t {
+    METHOD_NAKED_SINGLES = 0,
+    METHOD_HIDDEN_SINGLES = 1,
+    METHOD_LOCKED_CANDIDATES = 2,
+    METHOD_SUBSETS = 3,
+    METHOD_DOUBLE_RESTRICTION = 4,
+    METHOD_ALS = 5,
+    METHOD_X_WING = 7,
+    METHOD_SWORDFISH = 8,
+    METHOD_JELLYFISH = 9,
+    METHOD_X_CHAIN = 10,
+    METHOD_XY_CHAIN = 11,
+    METHOD_XY_XYZ_WING = 12,
+    METHOD_FRANKEN_FISH = 17,
+    METHOD_FINNED_FISH = 18,
+    METHOD_TURBOT = 25,
+    METHOD_FORCING_NET = 26,
+    METHOD_BRUTE_FORCE = 27,
+    METHOD_W_WING = 51,
+};
+
+// Slots of technique_counts beyond the per-technique step counts (slot m counts technique m).
+constexpr int N_TECHNIQUE_COUNTS = 54;
+enum TECHNIQUE_SLOT : int {
+    SLOT_XY_WING = 13,
+    SLOT_XYZ_WING = 14,
+    SLOT_FINNED_TWO_FINS = 19,
+    SLOT_ALS_SINGLE_LINK = 20,
+    SLOT_ALS_DOUBLE_LINK = 21,
+    SLOT_ALS_BIVALUE_PAIR = 22,
+    SLOT_ALS_TRIVALUE_PAIR = 23,
+    SLOT_UNSOLVED = 28,
+    SLOT_GIVENS = 29,
+    ATOM_HIDDEN_SINGLE_GROUP = 32,
+    ATOM_HIDDEN_SINGLE_LINE = 33,
+    ATOM_POINTING = 34,
+    ATOM_BOX_LINE = 35,
+    ATOM_HIDDEN_PAIR = 39,
+    ATOM_HIDDEN_TRIPLE = 40,
+    ATOM_HIDDEN_QUAD = 41,
+    ATOM_X_CHAIN_KIND_1 = 42,
+    ATOM_X_CHAIN_KIND_2 = 43,
+    ATOM_X_CHAIN_KIND_3 = 44,
+    ATOM_W_WING = 51,
+    ATOM_PEER_INTERSECTION = 53,
+};
+
+// Results of Puzzle::solve.
+enum SOLVE_RESULT : int { SOLVED = 0, NOT_SOLVED = 1, NOT_SOLVED_STUCK = 2, SOLVE_CANCELLED = 5 };
+
+// Status bits of a cell.
+constexpr uint32_t STATUS_CLUE = 1;
+constexpr uint32_t STATUS_PROPAGATED = 2;
+
 constexpr uint32_t ALL_DIGITS = 0x3fe;
 constexpr int N_CELLS = 81;
 constexpr int PUZZLE_BYTES = 5184;
@@ -76,8 +131,22 @@ struct Puzzle {
     int64_t deadline_ms;  // steady-clock deadline of solution construction, <= 0: none
     int32_t fill_calls;   // fill steps made while a deadline was set
 
+    // technique solver state
+    uint8_t group_overlap[4][81];  // [row/col/diag/anti-diag table][9 * house + group]: house meets group
+    int32_t technique_counts[N_TECHNIQUE_COUNTS];
+
     PUZZLE_CELL* ordered_cells[N_CELLS + 1];  // fill order of solution construction, null-terminated
     uint8_t* are_neighbors_array;             // 81 x 81 neighbour table, or null
+
+    // clue removal state
+    int32_t symmetry;  // clue pattern: 0 mirror about column 4, 1 half turn, 2 none
+    int32_t n_clues;   // target number of clues
+    int32_t sym_pool[40];
+    int32_t sym_pool_count;
+    PUZZLE_CELL* clue_order[N_CELLS];
+    PUZZLE_CELL** clue_order_start;
+    PUZZLE_CELL** next_added_clue;
+    int32_t n_picks;
 
     // brute-force solver state
     int32_t n_solutions;
@@ -106,6 +175,49 @@ struct Puzzle {
     // Turns set-form solutions into digits and every cell into its starting play state.
     void convert_to_playing_form();
 
+    // --- technique solver driver and singles (Puzzle_solver.cpp) ---
+    bool x_flag() const { return adjacency == ADJ_X; }
+    // Calls f(other) for every other cell of every house of `cell`, in that order.
+    template <typename F>
+    void for_each_peer(PUZZLE_CELL* cell, F f);
+    int solve(METHOD_TYPE level);
+    int solve_by_recursion(METHOD_TYPE level);
+    bool simplify(METHOD_TYPE m);
+    bool exhaustive_simple_elimination();
+    void simplify_by_elimination_using_cell(PUZZLE_CELL* cell);
+    bool simplify_cell_using_digits(PUZZLE_CELL* cell);
+    bool some_digit_has_no_home();
+    bool all_cells_single() const;
+
+    // --- player-side candidate upkeep (Puzzle_answer.cpp) ---
+    void reverse_elimination_for_cell_and_digit(PUZZLE_CELL* cell, unsigned bit);
+    void alt_eliminate_in_cell_for_digit(PUZZLE_CELL* cell, unsigned bit);
+
+    // --- clue parameters and rating (Puzzle_parameters.cpp) ---
+    void set_n_clues(UI_QUALITY mode);
+    int rate_puzzle();
+    int rate_puzzle(const int* counts);
+    bool at_least_one_technique_for_difficulty(const int* counts);
+    bool try_all_parameter_atoms();
+
+    // --- clue removal (Puzzle_clues.cpp) ---
+    int construct_puzzle(UI_QUALITY quality_arg, MAP_TYPE map_arg);
+    int make_puzzle(UI_QUALITY effort);
+    void make_solvable_puzzle();
+    void set_initial_clues(int count);
+    int remove_clues_returning_rating(long deadline, int passes);
+    void set_symmetry();
+    void build_sym_pool();
+    void set_center();
+    void init_mask();
+    bool long_run_of_clues();
+    void add_a_clue_or_two();
+    void apply_mask();
+    int count_mask() const;
+    bool puzzle_is_solved() const;
+    void destroy_solution_if_no_mask();
+    void build_group_overlap();
+
     void setup_with_grp_set();
     void setup_ptrs_first_in_dims();
     void define_are_neighbors_array();
@@ -116,6 +228,16 @@ struct Puzzle {
 private:
     void build_positions_and_rings();
 };
+
+template <typename F>
+void Puzzle::for_each_peer(PUZZLE_CELL* cell, F f) {
+    const int dims = x_flag() ? N_DIMENSIONS : DIM_DIAG;
+    for (int d = 0; d < dims; ++d) {
+        if (d >= DIM_DIAG && cell->house(d) != 0) continue;
+        if (cell->next_in_house[d] == 0) continue;
+        for (PUZZLE_CELL* p = cell->next(d); p != cell; p = p->next(d)) f(p);
+    }
+}
 
 static_assert(offsetof(Puzzle, cells) == 0);
 static_assert(offsetof(Puzzle, color_map) == PUZZLE_BYTES);
