@@ -177,7 +177,8 @@ struct Puzzle {
 
     // --- technique solver driver and singles (Puzzle_solver.cpp) ---
     bool x_flag() const { return adjacency == ADJ_X; }
-    // Calls f(other) for every other cell of every house of `cell`, in that order.
+    // Calls f(other) for every other cell of each house of `cell`, houses in the order group, row,
+    // column, then (with x) the diagonals the cell lies on.
     template <typename F>
     void for_each_peer(PUZZLE_CELL* cell, F f);
     int solve(METHOD_TYPE level);
