@@ -65,6 +65,16 @@ void sudoku_restart(SudokuHandle* h);
  * back to the boxes when none can be read), adjacency 1 = x. Every cell gets its digit, none is a
  * clue. Returns 1, or 0 when cancelled, past the deadline, or without a handle. */
 int sudoku_generate_solution(SudokuHandle* h, int map_kind, int adjacency);
+/* A new puzzle of difficulty `quality` (0..9; anything else means 1) on a new game: map kind
+ * 1 = jigsaw, adjacency 1 = x. On success (1) the clues, the solution and an empty playing state
+ * are in the cells; 0 on failure or cancel. `request` is carried along and has no further effect. */
+int sudoku_generate(SudokuHandle* h, int map_kind, int adjacency, int quality, int request);
+/* A game from a caller's own puzzle: clue flags, solution digits, group of each cell (arrays of
+ * 81, cell order) and nine group colours. The caller vouches that the solution is valid for the map
+ * and the clues; groups outside 0..8, digits outside 1..9 or null arrays are refused with 0,
+ * leaving the handle as it was. Otherwise 1. */
+int sudoku_build_from_clues(SudokuHandle* h, int map_kind, int adjacency, int quality, const int* clues,
+                            const int* solution, const int* groups, const int* colors);
 /* The directory of the jigsaw map files for the whole process; null clears it (then the
  * environment variable SUDOKU_GROUP_MAPS_DIR is used). */
 void sudoku_set_group_maps_dir(const char* dir);

@@ -150,6 +150,46 @@ void sudoku_restart(Puzzle* h) {
     }
 }
 
+int sudoku_generate(Puzzle* h, int map_kind, int adjacency, int quality, int request) {
+    if (!h) return 0;
+    if (!start_generation(h, map_kind, adjacency, quality, "sudoku_generate")) return 0;
+    // The request travels along; the difficulty comes from the quality stored on the handle.
+    if (h->construct_puzzle(static_cast<UI_QUALITY>(request), h->map_type) <= 0) {
+        std::fprintf(stderr, "sudoku_generate: construct_puzzle failed\n");
+        return 0;
+    }
+    if (h->cancelled) return 0;
+    h->convert_to_playing_form();
+    h->define_are_neighbors_array();
+    return 1;
+}
+
+int sudoku_build_from_clues(Puzzle* h, int map_kind, int adjacency, int quality, const int* clues,
+                            const int* solution, const int* groups, const int* colors) {
+    if (!h || !clues || !solution || !groups || !colors) return 0;
+    Matrix<int, 9> map{};
+    for (int k = 0; k < N_CELLS; ++k) {
+        // A group outside 0..8 or a digit outside 1..9 would index past the house tables.
+        if (groups[k] < 0 || groups[k] > 8 || solution[k] < 1 || solution[k] > 9) return 0;
+        map[k / 9][k % 9] = groups[k];
+    }
+    h->map_type = map_kind == 1 ? MAP_IRREGULAR : MAP_SQUARE;
+    h->adjacency = adjacency == 1 ? ADJ_X : ADJ_REGULAR;
+    h->quality = static_cast<UI_QUALITY>(static_cast<unsigned>(quality) <= 9 ? quality : 1);
+    h->setup(map);
+    std::memcpy(h->color_map, colors, sizeof h->color_map);
+    for (int k = 0; k < N_CELLS; ++k) {
+        h->cells[k].solution = 1 << solution[k];
+        h->cells[k].status = clues[k] ? STATUS_CLUE : 0;
+    }
+    h->apply_mask();
+    h->define_are_neighbors_array();
+    h->setup_ptrs_first_in_dims();
+    h->convert_to_playing_form();
+    h->define_are_neighbors_array();
+    return 1;
+}
+
 int sudoku_generate_solution(Puzzle* h, int map_kind, int adjacency) {
     if (!h) return 0;
     if (!start_generation(h, map_kind, adjacency, 1, "sudoku_generate_solution")) return 0;
