@@ -1,0 +1,43 @@
+// Test games built from strings: a solution grid, a clue pattern, a map and an adjacency.
+#pragma once
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "maps/square_group_map.h"
+#include "puzzle/Puzzle.h"
+
+// A Puzzle on the heap with its neighbour table, freed with the object.
+struct TestPuzzle {
+    Puzzle* p = static_cast<Puzzle*>(std::calloc(1, sizeof(Puzzle)));
+    ~TestPuzzle() {
+        std::free(p->are_neighbors_array);
+        std::free(p);
+    }
+    Puzzle* operator->() { return p; }
+    Puzzle& operator*() { return *p; }
+};
+
+// Lays out `map` with the given adjacency, the solution digits of `solution` in set form, and
+// clues where `clues` has a digit (any char other than '.' or '0'); candidates as apply_mask makes them.
+inline void load_solver_form(Puzzle* p, const std::string& solution, const std::string& clues, int adjacency = 0,
+                             const Matrix<int, 9>& map = square_group_map) {
+    p->adjacency = adjacency ? ADJ_X : ADJ_REGULAR;
+    p->setup(map);
+    p->define_are_neighbors_array();
+    p->setup_ptrs_first_in_dims();
+    for (int k = 0; k < N_CELLS; ++k) {
+        p->cells[k].solution = 1 << (solution[k] - '0');
+        p->cells[k].status = clues[k] != '.' && clues[k] != '0' ? STATUS_CLUE : 0;
+    }
+    p->apply_mask();
+}
+
+// The classic example grid and its transposes are valid on the box map.
+inline const std::string kGrid =
+    "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
+
+// A grid valid with x adjacency on the box map (both diagonals hold 1..9).
+inline const std::string kXGrid =
+    "365781429941326875728549613279658134536914287814237956693872541152463798487195362";
