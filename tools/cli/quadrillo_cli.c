@@ -1,15 +1,18 @@
 /* quadrillo-cli: a small command-line window onto the engine. */
 #include <limits.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
 #include "ffi/quorvel.h"
 
 static void usage(void) {
-    printf("usage: quadrillo-cli [info | solution [square|jigsaw] [regular|x]]\n"
+    printf("usage: quadrillo-cli [info | solution [square|jigsaw] [regular|x]\n"
+           "                     | generate [square|jigsaw] [regular|x] [quality 0..9]]\n"
            "  info       load a stored game and show its grid and neighbourhoods\n"
-           "  solution   build a random complete solution and print it with its regions\n");
+           "  solution   build a random complete solution and print it with its regions\n"
+           "  generate   make a puzzle of the given difficulty and print it, then its solution\n");
 }
 
 /* The map files lie in lib/group_maps beside the bin directory of this program. */
@@ -45,6 +48,29 @@ static void print_grid(SudokuHandle* h, int clues_only) {
         }
         printf("\n");
     }
+}
+
+static int show_puzzle(int jigsaw, int x, int quality) {
+    point_at_maps();
+    SudokuHandle* h = sudoku_new();
+    int ok = sudoku_generate(h, jigsaw, x, quality, 0);
+    if (ok) {
+        int clues = 0;
+        for (int k = 0; k < 81; ++k) {
+            SudokuCellInfo info;
+            sudoku_get_cell(h, k, &info);
+            clues += info.status != 0;
+        }
+        printf("a %s %s puzzle of difficulty %d with %d clues\n\n", jigsaw ? "jigsaw" : "square",
+               x ? "x" : "regular", quality, clues);
+        print_grid(h, 1);
+        printf("\nsolution:\n");
+        print_grid(h, 0);
+    } else {
+        printf("no puzzle of difficulty %d could be made\n", quality);
+    }
+    sudoku_free(h);
+    return ok ? 0 : 1;
 }
 
 static int show_solution(int jigsaw, int x) {
@@ -104,6 +130,12 @@ int main(int argc, char** argv) {
     if (argc < 2 || strcmp(argv[1], "info") == 0) {
         show_demo();
         return 0;
+    }
+    if (strcmp(argv[1], "generate") == 0) {
+        int jigsaw = argc > 2 && strcmp(argv[2], "jigsaw") == 0;
+        int x = argc > 3 && strcmp(argv[3], "x") == 0;
+        int quality = argc > 4 ? atoi(argv[4]) : 1;
+        return show_puzzle(jigsaw, x, quality);
     }
     if (strcmp(argv[1], "solution") == 0) {
         int jigsaw = argc > 2 && strcmp(argv[2], "jigsaw") == 0;
