@@ -79,6 +79,35 @@ int sudoku_build_from_clues(SudokuHandle* h, int map_kind, int adjacency, int qu
  * environment variable SUDOKU_GROUP_MAPS_DIR is used). */
 void sudoku_set_group_maps_dir(const char* dir);
 
+/* ---- Play assistance ----
+ * A cell shows a clue (status non-zero), an answer (small_mode 0, user_answer 1..9), pencil marks
+ * (small_mode 1, the digits of elim_bits) or nothing. Digits and answers are 0..9; a call with a
+ * digit outside 0..9, like one with a null handle or a bad cell index, changes nothing. A game whose
+ * stored house rings are broken gets no candidate upkeep: answers and marks are still stored. */
+
+/* Stores `answer` (0 = none) in a non-clue cell. With propagate, the withdrawn `previous` answer
+ * (as the caller knew it) goes back to the cell's and its open neighbours' marks where no house
+ * shows it, and the new answer leaves every neighbour's marks. A clue cell takes no answer. */
+void sudoku_set_user_answer(SudokuHandle* h, int cell, int answer, int previous, int propagate);
+/* Flips the pencil mark of `digit` in the cell; digit 0 clears all its marks. */
+void sudoku_toggle_elim_bit(SudokuHandle* h, int cell, int digit);
+/* Switches the cell between showing its answer and showing its pencil marks. */
+void sudoku_toggle_small_mode(SudokuHandle* h, int cell);
+/* Fresh pencil marks everywhere: every open or pencil cell gets the digits its houses do not show. */
+void sudoku_digit_assistant_all(SudokuHandle* h);
+/* Refreshes the marks, keeping the player's own: shown digits leave their neighbours' marks, and an
+ * open cell without marks first gets all nine. */
+void sudoku_digit_assistant_update(SudokuHandle* h);
+/* Hides the pencil marks of every open cell; the marks themselves are kept. */
+void sudoku_digit_assistant_hide(SudokuHandle* h);
+/* 1 when every cell is a clue or a right answer, 2 when every other cell holds a wrong answer,
+ * else 0; counts[1..9] (may be null) get how often each digit is shown, counts[0] is 0. */
+int sudoku_get_state(SudokuHandle* h, int* counts);
+/* The number of cells not yet right (neither a clue nor a right answer showing). */
+int sudoku_distance(SudokuHandle* h);
+/* flags[d] (d = 1..9) = 1 when exactly nine cells show digit d, else 0; flags[0] = 0. */
+void sudoku_maxed_digits(SudokuHandle* h, int* flags);
+
 /* ---- Digit-set and combination tables ---- */
 
 extern const int set_bit_array[1024];     /* number of set bits of i */
