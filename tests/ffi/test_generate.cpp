@@ -1,0 +1,150 @@
+// The generation calls end to end: solutions on every kind of map, puzzles, rebuilding and cancel.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "ffi/quorvel.h"
+#include "maps/GroupMap.h"
+#include "puzzle/Puzzle.h"
+#include "puzzle/Puzzle_parameters.h"
+#include "support/grid_checks.h"
+#include "util/rand_utils.h"
+
+namespace {
+
+struct Handle {
+    Puzzle* h = sudoku_new();
+    Handle() { sudoku_set_group_maps_dir(QUADRILLO_GROUP_MAPS_DIR); }
+    ~Handle() {
+        sudoku_free(h);
+        sudoku_set_group_maps_dir(nullptr);
+    }
+};
+
+bool is_box_layout(const Puzzle* p) {
+    GroupMap gm{};
+    for (int k = 0; k < 81; ++k) gm.groupMatrix[k / 9][k % 9] = p->cells[k].group;
+    return gm.mapIsSquareBoxes();
+}
+
+TEST(Generate, SolutionsOnEveryKindOfMap) {
+    rand_seed_thread(77);
+    Handle a;
+    for (int jigsaw : {0, 1}) {
+        for (int x : {0, 1}) {
+            for (int run = 0; run < 25; ++run) {
+                ASSERT_EQ(sudoku_generate_solution(a.h, jigsaw, x), 1);
+                EXPECT_EQ(a.h->map_type, jigsaw);
+                EXPECT_EQ(a.h->adjacency, x);
+                EXPECT_EQ(is_box_layout(a.h), !jigsaw) << "a jigsaw request must not fall back";
+                EXPECT_EQ(solution_errors(*a.h, x, false), "");
+                for (int k = 0; k < 81; ++k) {
+                    SudokuCellInfo c;
+                    sudoku_get_cell(a.h, k, &c);
+                    EXPECT_EQ(c.status, 0);
+                    EXPECT_EQ(c.elim_bits, 0);
+                    EXPECT_EQ(c.user_answer | c.small_mode | c.reserved, 0);
+                }
+                int colors[9];
+                sudoku_get_color_map(a.h, colors);
+                for (int c : colors) EXPECT_TRUE(c >= 0 && c < 4);
+                EXPECT_EQ(sudoku_are_neighbors(a.h, 10, 70), x);
+            }
+        }
+    }
+    rand_unseed_thread();
+}
+
+TEST(Generate, CancelBetweenCallsIsForgotten) {
+    Handle a;
+    sudoku_cancel(a.h);
+    EXPECT_EQ(sudoku_generate_solution(a.h, 0, 0), 1);
+    EXPECT_EQ(a.h->cancelled, 0);
+}
+
+TEST(Generate, PuzzlesArePlayableAndUnique) {
+    rand_seed_thread(78);
+    Handle a;
+    for (int quality : {0, 1, 2}) {
+        for (int jigsaw : {0, 1}) {
+            for (int x : {0, 1}) {
+                testing::internal::CaptureStderr();
+                ASSERT_EQ(sudoku_generate(a.h, jigsaw, x, quality, 0), 1) << quality << jigsaw << x;
+                testing::internal::GetCapturedStderr();
+                EXPECT_EQ(a.h->quality, quality);
+                int counts[10];
+                EXPECT_EQ(sudoku_get_state(a.h, counts), 0);
+                int clues = 0;
+                for (int k = 0; k < 81; ++k) {
+                    const PUZZLE_CELL& c = a.h->cells[k];
+                    EXPECT_EQ(c.elim_bits, c.status ? 1u << c.solution : 0u);
+                    clues += c.status != 0;
+                }
+                EXPECT_LE(clues, clue_parameters_of(*a.h).ruling().max_n_clues);
+                EXPECT_EQ(solution_errors(*a.h, x, false), "");
+
+                // Rebuilt from its clues in a fresh handle, the puzzle solves by its ceiling technique alone.
+                int flags[81], digits[81], groups[81], colors[9];
+                for (int k = 0; k < 81; ++k) {
+                    flags[k] = a.h->cells[k].status != 0;
+                    digits[k] = a.h->cells[k].solution;
+                    groups[k] = a.h->cells[k].group;
+                }
+                sudoku_get_color_map(a.h, colors);
+                Handle b;
+                ASSERT_EQ(sudoku_build_from_clues(b.h, jigsaw, x, quality, flags, digits, groups, colors), 1);
+                EXPECT_EQ(0, std::memcmp(a.h->cells, b.h->cells, 5184));
+                for (PUZZLE_CELL& c : b.h->cells) {
+                    c.elim_bits = c.status ? 1u << c.solution : ALL_DIGITS;
+                    c.solution = 1 << c.solution;
+                }
+                EXPECT_EQ(b.h->solve(clue_parameters_of(*b.h).ruling().method()), SOLVED);
+            }
+        }
+    }
+    rand_unseed_thread();
+}
+
+TEST(Generate, ArgumentsOutsideTheirRange) {
+    Handle a;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(sudoku_generate(a.h, 2, 7, 12, 0), 1);
+    EXPECT_EQ(a.h->quality, 1);
+    EXPECT_EQ(a.h->map_type, MAP_SQUARE);
+    EXPECT_EQ(a.h->adjacency, ADJ_REGULAR);
+    EXPECT_EQ(sudoku_generate(a.h, 0, 0, -1, 0), 1);
+    EXPECT_EQ(a.h->quality, 1);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(sudoku_generate(nullptr, 0, 0, 1, 0), 0);
+    EXPECT_EQ(sudoku_generate_solution(nullptr, 0, 0), 0);
+
+    int flags[81] = {}, digits[81], groups[81], colors[9] = {};
+    for (int k = 0; k < 81; ++k) digits[k] = 1 + (k * 4 + k / 9) % 9, groups[k] = k / 9;
+    groups[5] = 9;
+    Handle b;
+    EXPECT_EQ(sudoku_build_from_clues(b.h, 0, 0, 1, flags, digits, groups, colors), 0);
+    groups[5] = 0;
+    digits[3] = 10;
+    EXPECT_EQ(sudoku_build_from_clues(b.h, 0, 0, 1, flags, digits, groups, colors), 0);
+    EXPECT_EQ(sudoku_build_from_clues(b.h, 0, 0, 1, nullptr, digits, groups, colors), 0);
+}
+
+TEST(Generate, CancelFromAnotherThreadStopsAGeneration) {
+    Handle a;
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        sudoku_cancel(a.h);
+    });
+    testing::internal::CaptureStderr();
+    // Difficulty 9 on x jigsaw maps has a budget of 20000 attempts: far more than 30 ms.
+    int ok = sudoku_generate(a.h, 1, 1, 9, 0);
+    std::string err = testing::internal::GetCapturedStderr();
+    canceller.join();
+    EXPECT_EQ(ok, 0);
+    EXPECT_EQ(err.find("itries=20000/20000"), std::string::npos) << err;
+}
+
+}  // namespace
