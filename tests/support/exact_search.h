@@ -1,0 +1,67 @@
+// An independent exact search for the tests: does a group map (with or without x) admit a solution?
+#pragma once
+
+#include <cstdint>
+
+#include "puzzle/Puzzle.h"
+
+struct ExactSearch {
+    int house_of[N_CELLS][5];  // the houses of each cell, -1 for none
+    uint16_t used[32];         // digits placed per house (bits 0..8)
+    int8_t grid[N_CELLS];
+    long nodes = 0;
+    long node_cap = 0;
+
+    // True when some solution exists; false when none does or the cap was reached (see capped()).
+    bool solvable(const Matrix<int, 9>& groups, bool x, long cap = 2000000) {
+        for (int k = 0; k < N_CELLS; ++k) {
+            const int r = k / 9, c = k % 9;
+            house_of[k][0] = groups[r][c];
+            house_of[k][1] = 9 + r;
+            house_of[k][2] = 18 + c;
+            house_of[k][3] = x && r == c ? 27 : -1;
+            house_of[k][4] = x && r + c == 8 ? 28 : -1;
+            grid[k] = 0;
+        }
+        for (uint16_t& u : used) u = 0;
+        nodes = 0;
+        node_cap = cap;
+        return search();
+    }
+    bool capped() const { return nodes >= node_cap; }
+
+private:
+    uint16_t free_digits(int k) const {
+        uint16_t taken = 0;
+        for (int h : house_of[k])
+            if (h >= 0) taken |= used[h];
+        return static_cast<uint16_t>(~taken & 0x1ff);
+    }
+    void mark(int k, int d, bool on) {
+        for (int h : house_of[k])
+            if (h >= 0) used[h] = static_cast<uint16_t>(on ? used[h] | (1u << d) : used[h] & ~(1u << d));
+    }
+    bool search() {
+        if (++nodes >= node_cap) return false;
+        int best = -1, best_n = 10;
+        uint16_t best_mask = 0;
+        for (int k = 0; k < N_CELLS; ++k) {
+            if (grid[k]) continue;
+            uint16_t m = free_digits(k);
+            int n = __builtin_popcount(m);
+            if (n < best_n) best = k, best_n = n, best_mask = m;
+            if (n == 0) return false;
+        }
+        if (best < 0) return true;
+        for (int d = 0; d < 9; ++d) {
+            if (!(best_mask >> d & 1)) continue;
+            grid[best] = static_cast<int8_t>(d + 1);
+            mark(best, d, true);
+            if (search()) return true;
+            mark(best, d, false);
+            grid[best] = 0;
+            if (capped()) return false;
+        }
+        return false;
+    }
+};
