@@ -67,6 +67,14 @@ enum TECHNIQUE_SLOT : int {
     ATOM_PEER_INTERSECTION = 53,
 };
 
+// A Franken fish shape: how many lines and groups make its base and its cover.
+struct FRANKEN_PATTERN {
+    int32_t base_lines;
+    int32_t base_groups;
+    int32_t cover_lines;
+    int32_t cover_groups;
+};
+
 // Results of Puzzle::solve.
 enum SOLVE_RESULT : int { SOLVED = 0, NOT_SOLVED = 1, NOT_SOLVED_STUCK = 2, SOLVE_CANCELLED = 5 };
 
@@ -189,6 +197,32 @@ struct Puzzle {
     bool simplify_cell_using_digits(PUZZLE_CELL* cell);
     bool some_digit_has_no_home();
     bool all_cells_single() const;
+
+    // --- locked candidates, subsets, double restriction (Puzzle_locked.cpp, Puzzle_subsets.cpp) ---
+    bool simplify_cell_by_restriction(PUZZLE_CELL* cell);
+    bool restriction_for_cell_and_dim(PUZZLE_CELL* cell, int dim);
+    bool cell_form_restriction_once();
+    bool simplify_once_over_dim(METHOD_TYPE m);
+    bool double_restriction();
+    bool double_restriction_for_lines_and_groups(int dim, int line1, int line2, int group1, int group2);
+
+    // --- fish (Puzzle_fish.cpp, Puzzle_franken_fish.cpp, Puzzle_finned_fish.cpp) ---
+    bool simplify_once_fish_methods(METHOD_TYPE m);
+    int determine_unsolved_houses_for_digit(DIMENSION dim, int* houses, unsigned bit);
+    void sort_unsolved_digits(int* digits, int* counts);
+    void sort_unsolved_digits(int* digits, int* counts, int group);
+    bool simplify_once_rows_and_cols_for_digit(METHOD_TYPE m, unsigned bit, int n_rows, int n_cols, int* rows,
+                                               int* cols);
+    bool simplify_once_franken_fish_for_digit(unsigned bit, int n_rows, int n_groups, int houses[3][9]);
+    bool simplify_franken_defining_lines_only(unsigned bit, int n_rows, int n_groups, int houses[3][9],
+                                              FRANKEN_PATTERN p, DIMENSION base_dim);
+    bool simplify_franken_secondary_lines_only(unsigned bit, int n_rows, int n_groups, int houses[3][9],
+                                               FRANKEN_PATTERN p, DIMENSION base_dim);
+    bool simplify_fins_rows_cols();
+    void find_fin_candidates(int group, int* digits, int*& first, int*& last);
+    bool fins_rows_cols(DIMENSION dim, unsigned bit, PUZZLE_CELL* fin, PUZZLE_CELL* second_fin);
+    bool rows_and_cols_with_fins_for_digit(unsigned bit, DIMENSION base_dim, int n_base, int* base_houses,
+                                           DIMENSION cover_dim, int n_cover, int* cover_houses, int fin_group);
 
     // --- player-side candidate upkeep (Puzzle_answer.cpp) ---
     void reverse_elimination_for_cell_and_digit(PUZZLE_CELL* cell, unsigned bit);
