@@ -167,10 +167,13 @@ int sudoku_generate(Puzzle* h, int map_kind, int adjacency, int quality, int req
 int sudoku_build_from_clues(Puzzle* h, int map_kind, int adjacency, int quality, const int* clues,
                             const int* solution, const int* groups, const int* colors) {
     if (!h || !clues || !solution || !groups || !colors) return 0;
+    // A map that is not nine groups of nine cells numbered 0..8, or a digit outside 1..9, would make
+    // the house rings and tables run past the grid: refuse it and leave the handle as it was.
     Matrix<int, 9> map{};
+    int group_size[9] = {};
     for (int k = 0; k < N_CELLS; ++k) {
-        // A group outside 0..8 or a digit outside 1..9 would index past the house tables.
-        if (groups[k] < 0 || groups[k] > 8 || solution[k] < 1 || solution[k] > 9) return 0;
+        if (groups[k] < 0 || groups[k] > 8 || ++group_size[groups[k]] > 9) return 0;
+        if (solution[k] < 1 || solution[k] > 9) return 0;
         map[k / 9][k % 9] = groups[k];
     }
     h->map_type = map_kind == 1 ? MAP_IRREGULAR : MAP_SQUARE;

@@ -87,10 +87,15 @@ bool Puzzle::simplify(METHOD_TYPE m) {
             for (PUZZLE_CELL& c : cells)
                 if (!single(c.elim_bits) && simplify_cell_using_digits(&c)) return true;
             return false;
-        // Techniques whose steps are not part of the engine yet report that they made no step.
         case METHOD_LOCKED_CANDIDATES:
+            for (PUZZLE_CELL& c : cells)
+                if (!single(c.elim_bits) && simplify_cell_by_restriction(&c)) return true;
+            return cell_form_restriction_once();
         case METHOD_SUBSETS:
+            return simplify_once_over_dim(METHOD_SUBSETS);
         case METHOD_DOUBLE_RESTRICTION:
+            return double_restriction();
+        // Techniques whose steps are not part of the engine yet report that they made no step.
         case METHOD_ALS:
         case 6:
         case METHOD_X_WING:

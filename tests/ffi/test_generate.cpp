@@ -10,6 +10,7 @@
 #include "maps/GroupMap.h"
 #include "puzzle/Puzzle.h"
 #include "puzzle/Puzzle_parameters.h"
+#include "support/exact_search.h"
 #include "support/grid_checks.h"
 #include "util/rand_utils.h"
 
@@ -68,6 +69,7 @@ TEST(Generate, CancelBetweenCallsIsForgotten) {
 TEST(Generate, PuzzlesArePlayableAndUnique) {
     rand_seed_thread(78);
     Handle a;
+    for (int round = 0; round < 5; ++round)
     for (int quality : {0, 1, 2}) {
         for (int jigsaw : {0, 1}) {
             for (int x : {0, 1}) {
@@ -84,6 +86,15 @@ TEST(Generate, PuzzlesArePlayableAndUnique) {
                     clues += c.status != 0;
                 }
                 EXPECT_LE(clues, clue_parameters_of(*a.h).ruling().max_n_clues);
+                EXPECT_GE(clues, clue_parameters_of(*a.h).ruling().min_n_clues);
+                Matrix<int, 9> map{};
+                int given[81];
+                for (int k = 0; k < 81; ++k) {
+                    map[k / 9][k % 9] = a.h->cells[k].group;
+                    given[k] = a.h->cells[k].status ? a.h->cells[k].solution : 0;
+                }
+                ExactSearch search;
+                EXPECT_EQ(search.count_solutions(map, x, given), 1) << "exactly one solution";
                 EXPECT_EQ(solution_errors(*a.h, x, false), "");
 
                 // Rebuilt from its clues in a fresh handle, the puzzle solves by its ceiling technique alone.
@@ -125,6 +136,8 @@ TEST(Generate, ArgumentsOutsideTheirRange) {
     for (int k = 0; k < 81; ++k) digits[k] = 1 + (k * 4 + k / 9) % 9, groups[k] = k / 9;
     groups[5] = 9;
     Handle b;
+    EXPECT_EQ(sudoku_build_from_clues(b.h, 0, 0, 1, flags, digits, groups, colors), 0);
+    groups[5] = 1;  // ten cells in group 1, eight in group 0
     EXPECT_EQ(sudoku_build_from_clues(b.h, 0, 0, 1, flags, digits, groups, colors), 0);
     groups[5] = 0;
     digits[3] = 10;

@@ -14,6 +14,14 @@ struct ExactSearch {
 
     // True when some solution exists; false when none does or the cap was reached (see capped()).
     bool solvable(const Matrix<int, 9>& groups, bool x, long cap = 2000000) {
+        layout(groups, x);
+        nodes = 0;
+        node_cap = cap;
+        return search();
+    }
+
+    // Empty grid with the houses of the map.
+    void layout(const Matrix<int, 9>& groups, bool x) {
         for (int k = 0; k < N_CELLS; ++k) {
             const int r = k / 9, c = k % 9;
             house_of[k][0] = groups[r][c];
@@ -24,13 +32,56 @@ struct ExactSearch {
             grid[k] = 0;
         }
         for (uint16_t& u : used) u = 0;
-        nodes = 0;
-        node_cap = cap;
-        return search();
     }
     bool capped() const { return nodes >= node_cap; }
 
+    // Number of solutions of the clues (digits 1..9, 0 for empty) on the map, counting up to `limit`.
+    int count_solutions(const Matrix<int, 9>& groups, bool x, const int* clues, int limit = 2,
+                        long cap = 5000000) {
+        layout(groups, x);
+        nodes = 0;
+        node_cap = cap;
+        for (int k = 0; k < N_CELLS; ++k) {
+            if (!clues[k]) continue;
+            const int d = clues[k] - 1;
+            if (!(free_digits(k) >> d & 1)) return 0;  // clashing clues
+            grid[k] = static_cast<int8_t>(clues[k]);
+            mark(k, d, true);
+        }
+        found = 0;
+        found_limit = limit;
+        count();
+        return found;
+    }
+
 private:
+    int found = 0, found_limit = 2;
+
+    void count() {
+        if (found >= found_limit || ++nodes >= node_cap) return;
+        int best = -1, best_n = 10;
+        uint16_t best_mask = 0;
+        for (int k = 0; k < N_CELLS; ++k) {
+            if (grid[k]) continue;
+            uint16_t m = free_digits(k);
+            int n = __builtin_popcount(m);
+            if (n < best_n) best = k, best_n = n, best_mask = m;
+            if (n == 0) return;
+        }
+        if (best < 0) {
+            ++found;
+            return;
+        }
+        for (int d = 0; d < 9 && found < found_limit; ++d) {
+            if (!(best_mask >> d & 1)) continue;
+            grid[best] = static_cast<int8_t>(d + 1);
+            mark(best, d, true);
+            count();
+            mark(best, d, false);
+            grid[best] = 0;
+        }
+    }
+
     uint16_t free_digits(int k) const {
         uint16_t taken = 0;
         for (int h : house_of[k])

@@ -1,0 +1,45 @@
+// Puzzle generation per difficulty and map kind: median and 90th-percentile time, failure rate.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <unistd.h>
+
+#include "ffi/quorvel.h"
+#include "util/rand_utils.h"
+
+int main(int argc, char** argv) {
+    const int first = argc > 1 ? std::atoi(argv[1]) : 0;
+    const int last = argc > 2 ? std::atoi(argv[2]) : 2;
+    const int n = argc > 3 ? std::atoi(argv[3]) : 200;
+    sudoku_set_group_maps_dir(QUADRILLO_GROUP_MAPS_DIR);
+    rand_seed_thread(20261209);
+    // Generation reports every finished puzzle on stderr; keep the table readable.
+    if (!getenv("BENCH_KEEP_STDERR")) (void)!freopen("/dev/null", "w", stderr);
+    std::printf("sudoku_generate, %d puzzles per difficulty and kind (seeded)\n", n);
+    std::printf("%-8s %-18s %12s %12s %10s\n", "quality", "kind", "median ms", "p90 ms", "failures");
+    SudokuHandle* h = sudoku_new();
+    for (int quality = first; quality <= last; ++quality) {
+        for (int jigsaw = 0; jigsaw < 2; ++jigsaw) {
+            for (int x = 0; x < 2; ++x) {
+                std::vector<double> ms;
+                int failures = 0;
+                for (int i = 0; i < n; ++i) {
+                    auto t0 = std::chrono::steady_clock::now();
+                    failures += !sudoku_generate(h, jigsaw, x, quality, 0);
+                    ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+                }
+                std::sort(ms.begin(), ms.end());
+                char kind[32];
+                std::snprintf(kind, sizeof kind, "%s/%s", jigsaw ? "jigsaw" : "square", x ? "x" : "regular");
+                std::printf("%-8d %-18s %12.2f %12.2f %9.1f%%\n", quality, kind, ms[ms.size() / 2],
+                            ms[ms.size() * 9 / 10], 100.0 * failures / n);
+                std::fflush(stdout);
+            }
+        }
+    }
+    sudoku_free(h);
+    return 0;
+}

@@ -1,0 +1,106 @@
+// Locked candidates: box-line reduction and pointing per cell, and peer-intersection elimination.
+#include <cstring>
+
+#include "puzzle/Puzzle.h"
+#include "puzzle/set_bit_array.h"
+
+namespace {
+
+// Removes `bit` from the cell and tells whether it was there.
+inline bool take_out(PUZZLE_CELL* c, uint32_t bit) {
+    if (!(c->elim_bits & bit)) return false;
+    c->elim_bits &= ~bit;
+    return true;
+}
+
+}  // namespace
+
+bool Puzzle::restriction_for_cell_and_dim(PUZZLE_CELL* cell, int dim) {
+    const uint32_t mask = cell->elim_bits;
+    const int line = cell->house(dim);
+    const int group = cell->group;
+    bool any = false;
+    for (int d = 1; d <= 9; ++d) {
+        const uint32_t bit = 1u << d;
+        if (!(mask & bit)) continue;
+
+        // Box-line reduction: the line keeps d inside the cell's group, so the rest of the group loses it.
+        bool outside_group = false;
+        PUZZLE_CELL* p = cell;
+        do {
+            if (p->group != group && (p->elim_bits & bit)) outside_group = true;
+            p = p->next(dim);
+        } while (p != cell && !outside_group);
+        if (!outside_group) {
+            bool removed = false;
+            p = cell;
+            do {
+                if (p->house(dim) != line) removed |= take_out(p, bit);
+                p = p->next(DIM_GROUP);
+            } while (p != cell);
+            if (removed) ++technique_counts[ATOM_BOX_LINE], any = true;
+        }
+
+        // Pointing: the group keeps d on the cell's line, so the rest of the line loses it.
+        bool off_line = false;
+        p = cell;
+        do {
+            if (p->house(dim) != line && (p->elim_bits & bit)) off_line = true;
+            p = p->next(DIM_GROUP);
+        } while (p != cell && !off_line);
+        if (!off_line) {
+            bool removed = false;
+            p = cell;
+            do {
+                if (p->group != group) removed |= take_out(p, bit);
+                p = p->next(dim);
+            } while (p != cell);
+            if (removed) ++technique_counts[ATOM_POINTING], any = true;
+        }
+    }
+    return any;
+}
+
+bool Puzzle::simplify_cell_by_restriction(PUZZLE_CELL* cell) {
+    if (restriction_for_cell_and_dim(cell, DIM_ROW)) return true;
+    if (restriction_for_cell_and_dim(cell, DIM_COL)) return true;
+    if (!x_flag()) return false;
+    if (cell->diag == 0 && restriction_for_cell_and_dim(cell, DIM_DIAG)) return true;
+    if (cell->anti_diag == 0 && restriction_for_cell_and_dim(cell, DIM_ANTI_DIAG)) return true;
+    return false;
+}
+
+bool Puzzle::cell_form_restriction_once() {
+    if (!are_neighbors_array) define_are_neighbors_array();
+    const int dims = x_flag() ? N_DIMENSIONS : DIM_DIAG;
+    for (int dim = 0; dim < dims; ++dim) {
+        const int houses = dim >= DIM_DIAG ? 1 : 9;
+        for (int h = 0; h < houses; ++h) {
+            PUZZLE_CELL* first = first_in_dim[dim][h];
+            if (!first) continue;
+            for (int d = 1; d <= 9; ++d) {
+                const uint32_t bit = 1u << d;
+                int holders[9], n = 0;
+                PUZZLE_CELL* c = first;
+                do {
+                    if (c->elim_bits & bit) holders[n++] = c->row * 9 + c->col;
+                    c = c->next(dim);
+                } while (c != first && n < 9);
+                if (n < 2) continue;
+                bool removed = false;
+                for (PUZZLE_CELL& p : cells) {
+                    if (!(p.elim_bits & bit) || p.house(dim) == h || n_digits(p.elim_bits) <= 1) continue;
+                    const uint8_t* seen = are_neighbors_array + (p.row * 9 + p.col) * N_CELLS;
+                    bool sees_all = true;
+                    for (int i = 0; i < n && sees_all; ++i) sees_all = seen[holders[i]] != 0;
+                    if (sees_all) removed |= take_out(&p, bit);
+                }
+                if (removed) {
+                    ++technique_counts[ATOM_PEER_INTERSECTION];
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
