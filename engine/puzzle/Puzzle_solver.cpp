@@ -95,19 +95,21 @@ bool Puzzle::simplify(METHOD_TYPE m) {
             return simplify_once_over_dim(METHOD_SUBSETS);
         case METHOD_DOUBLE_RESTRICTION:
             return double_restriction();
-        // Techniques whose steps are not part of the engine yet report that they made no step.
-        case METHOD_ALS:
         case 6:
         case METHOD_X_WING:
         case METHOD_SWORDFISH:
         case METHOD_JELLYFISH:
+        case 15:
+        case METHOD_FRANKEN_FISH:
+            return simplify_once_fish_methods(m);
+        case METHOD_FINNED_FISH:
+        case 19:
+            return simplify_fins_rows_cols();
+        // Techniques whose steps are not part of the engine yet report that they made no step.
+        case METHOD_ALS:
         case METHOD_X_CHAIN:
         case METHOD_XY_CHAIN:
         case METHOD_XY_XYZ_WING:
-        case 15:
-        case METHOD_FRANKEN_FISH:
-        case METHOD_FINNED_FISH:
-        case 19:
         case METHOD_TURBOT:
         case METHOD_FORCING_NET:
         case METHOD_W_WING:

@@ -1,0 +1,185 @@
+// Franken fish: single-digit fish whose base or cover mixes rows or columns with groups.
+#include <iterator>
+
+#include "puzzle/Puzzle.h"
+#include "puzzle/Puzzle_fish_lines.h"
+#include "util/sudoku_combinations.h"
+
+namespace {
+
+// The shapes searched, in this order. A shape without base groups has lines only in its base (the
+// defining lines) and is searched with its cover mixed; the others have lines only in their cover.
+constexpr FRANKEN_PATTERN franken_patterns[] = {
+    {3, 0, 1, 2}, {3, 0, 2, 1}, {2, 1, 3, 0}, {1, 2, 3, 0}, {4, 0, 1, 3}, {4, 0, 2, 2}, {4, 0, 3, 1},
+    {3, 1, 4, 0}, {2, 2, 4, 0}, {1, 3, 4, 0}, {3, 0, 0, 3}, {0, 3, 3, 0}, {4, 0, 0, 4}, {0, 4, 4, 0},
+};
+static_assert(std::size(franken_patterns) == 14);
+
+constexpr int MAX_SETS = 126;  // C(9, 4): the most combinations any shape draws from one list
+
+// Every k-combination of a house list, as sets of house numbers, in combination-number order.
+int all_sets(const int* houses, int n, int k, unsigned* sets) {
+    const int count = n_combinations(n, k);
+    for (int i = 0; i < count; ++i) sets[i] = fish::picked(houses, combination_for_combnumber(n, k, i), k);
+    return count;
+}
+
+// For each group, the crossing lines (of the dimension given) on which its cells with the digit lie.
+void group_lines(Puzzle& p, unsigned bit, DIMENSION line_dim, unsigned* lines) {
+    for (int g = 0; g < 9; ++g) lines[g] = 0;
+    for (const PUZZLE_CELL& c : p.cells)
+        if ((c.elim_bits & bit) && c.group >= 0 && c.group < 9) lines[c.group] |= 1u << c.house(line_dim);
+}
+
+// The length of a line dimension's unsolved-house list: the caller's row count, or the columns
+// counted afresh, since a grid that has lost a digit from a line can hold it in more rows than columns.
+int line_count(Puzzle& p, unsigned bit, DIMENSION line_dim, int n_rows) {
+    if (line_dim == DIM_ROW) return n_rows;
+    int scratch[9];
+    return p.determine_unsolved_houses_for_digit(line_dim, scratch, bit);
+}
+
+// Removes the digit from the cells of the given groups that satisfy `off_base`; true when any went.
+template <typename OffBase>
+bool clear_in_groups(Puzzle& p, unsigned bit, unsigned groups, OffBase off_base) {
+    bool removed = false;
+    fish::for_each_member(groups, [&](int g) {
+        PUZZLE_CELL* first = p.first_in_dim[DIM_GROUP][g];
+        if (!first) return;
+        PUZZLE_CELL* c = first;
+        do {
+            if ((c->elim_bits & bit) && off_base(*c)) {
+                c->elim_bits &= ~bit;
+                removed = true;
+            }
+            c = c->next(DIM_GROUP);
+        } while (c != first);
+    });
+    return removed;
+}
+
+// What one shape draws its houses from, for one digit and base dimension: every combination of base
+// lines, of crossing lines and of groups, as sets in combination-number order; where the digit lies on
+// the lines; and which groups each line meets.
+struct Choices {
+    DIMENSION cross;
+    unsigned base_lines[MAX_SETS], cross_lines[MAX_SETS], groups[MAX_SETS];
+    int n_base_lines, n_cross_lines, n_groups;
+    fish::DigitLines at;
+    fish::LineGroups meets;
+
+    Choices(Puzzle& p, unsigned bit, int n_rows, int n_listed_groups, int houses[3][9], DIMENSION base,
+            int k_base_lines, int k_cross_lines, int k_groups)
+        : cross(fish::crossing(base)), at(p, bit), meets(p) {
+        n_base_lines = all_sets(houses[base], line_count(p, bit, base, n_rows), k_base_lines, base_lines);
+        n_cross_lines =
+            all_sets(houses[cross], line_count(p, bit, cross, n_rows), k_cross_lines, cross_lines);
+        n_groups = all_sets(houses[DIM_GROUP], n_listed_groups, k_groups, groups);
+    }
+};
+
+}  // namespace
+
+bool Puzzle::simplify_once_franken_fish_for_digit(unsigned bit, int n_rows, int n_groups, int houses[3][9]) {
+    const int n_cols = line_count(*this, bit, DIM_COL, n_rows);
+    for (const FRANKEN_PATTERN& p : franken_patterns) {
+        if (p.base_groups > n_groups || p.cover_groups > n_groups) continue;
+        const bool defining_lines_only = p.base_groups == 0;
+        for (DIMENSION base_dim : {DIM_ROW, DIM_COL}) {
+            const int n_base = base_dim == DIM_ROW ? n_rows : n_cols;
+            const int n_cross = base_dim == DIM_ROW ? n_cols : n_rows;
+            if (p.base_lines > n_base || p.cover_lines > n_cross) continue;
+            const bool found =
+                defining_lines_only
+                    ? simplify_franken_defining_lines_only(bit, n_rows, n_groups, houses, p, base_dim)
+                    : simplify_franken_secondary_lines_only(bit, n_rows, n_groups, houses, p, base_dim);
+            if (found) return true;
+        }
+    }
+    return false;
+}
+
+bool Puzzle::simplify_franken_defining_lines_only(unsigned bit, int n_rows, int n_groups, int houses[3][9],
+                                                  FRANKEN_PATTERN p, DIMENSION base_dim) {
+    const Choices ch(*this, bit, n_rows, n_groups, houses, base_dim, p.base_lines, p.cover_lines,
+                     p.cover_groups);
+    const DIMENSION cross = ch.cross;
+    const fish::DigitLines& at = ch.at;
+
+    for (int b = 0; b < ch.n_base_lines; ++b) {
+        const unsigned base = ch.base_lines[b];
+        for (int l = 0; l < ch.n_cross_lines; ++l) {
+            const unsigned cover_lines = ch.cross_lines[l];
+            // The base cells off the cover lines must all fall in cover groups.
+            unsigned needed_groups = 0;
+            fish::for_each_member(base, [&](int line) {
+                fish::for_each_member(at.of(base_dim, line) & ~cover_lines, [&](int pos) {
+                    needed_groups |= 1u << fish::on_line(*this, base_dim, line, pos).group;
+                });
+            });
+            if (__builtin_popcount(needed_groups) > p.cover_groups) continue;
+            const unsigned groups_met = ch.meets.of(cross, cover_lines);
+            for (int g = 0; g < ch.n_groups; ++g) {
+                const unsigned cover_groups = ch.groups[g];
+                // Cover houses must not share cells, or one copy of the digit could serve two of them.
+                if (p.cover_lines && p.cover_groups && (groups_met & cover_groups)) continue;
+                if (needed_groups & ~cover_groups) continue;
+
+                bool removed = false;
+                fish::for_each_member(cover_lines, [&](int line) {
+                    fish::for_each_member(at.of(cross, line) & ~base, [&](int pos) {
+                        fish::on_line(*this, cross, line, pos).elim_bits &= ~bit;
+                        removed = true;
+                    });
+                });
+                removed |= clear_in_groups(*this, bit, cover_groups, [&](const PUZZLE_CELL& c) {
+                    return !(base >> c.house(base_dim) & 1);
+                });
+                if (removed) return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool Puzzle::simplify_franken_secondary_lines_only(unsigned bit, int n_rows, int n_groups, int houses[3][9],
+                                                   FRANKEN_PATTERN p, DIMENSION base_dim) {
+    const Choices ch(*this, bit, n_rows, n_groups, houses, base_dim, p.base_lines, p.cover_lines,
+                     p.base_groups);
+    const DIMENSION cross = ch.cross;
+    const fish::DigitLines& at = ch.at;
+    unsigned lines_of_group[9];
+    group_lines(*this, bit, cross, lines_of_group);
+
+    for (int b = 0; b < ch.n_base_lines; ++b) {
+        const unsigned base_lines = ch.base_lines[b];
+        const unsigned groups_met = ch.meets.of(base_dim, base_lines);
+        unsigned lines_needed_by_base_lines = 0;
+        fish::for_each_member(base_lines,
+                              [&](int line) { lines_needed_by_base_lines |= at.of(base_dim, line); });
+        for (int g = 0; g < ch.n_groups; ++g) {
+            const unsigned base_groups = ch.groups[g];
+            // Base houses must not share cells, or one copy of the digit could serve two of them.
+            if (p.base_lines && p.base_groups && (groups_met & base_groups)) continue;
+            unsigned needed_lines = lines_needed_by_base_lines;
+            fish::for_each_member(base_groups, [&](int group) { needed_lines |= lines_of_group[group]; });
+            if (__builtin_popcount(needed_lines) > p.cover_lines) continue;
+            for (int c = 0; c < ch.n_cross_lines; ++c) {
+                const unsigned cover = ch.cross_lines[c];
+                if (needed_lines & ~cover) continue;
+                bool removed = false;
+                fish::for_each_member(cover, [&](int line) {
+                    fish::for_each_member(at.of(cross, line), [&](int pos) {
+                        PUZZLE_CELL& cell = fish::on_line(*this, cross, line, pos);
+                        if ((base_lines >> cell.house(base_dim) & 1) || (base_groups >> cell.group & 1))
+                            return;
+                        cell.elim_bits &= ~bit;
+                        removed = true;
+                    });
+                });
+                if (removed) return true;
+            }
+        }
+    }
+    return false;
+}
