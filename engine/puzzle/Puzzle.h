@@ -145,6 +145,7 @@ struct Puzzle {
 
     PUZZLE_CELL* ordered_cells[N_CELLS + 1];  // fill order of solution construction, null-terminated
     uint8_t* are_neighbors_array;             // 81 x 81 neighbour table, or null
+    uint64_t neighbor_bits[N_CELLS][2];       // the same table as cell sets (bit k: cell k), built with it
 
     // clue removal state
     int32_t symmetry;  // clue pattern: 0 mirror about column 4, 1 half turn, 2 none

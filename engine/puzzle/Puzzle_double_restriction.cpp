@@ -5,53 +5,53 @@
 
 namespace {
 
-// Where a digit sits in a walked house, relative to two chosen houses of the other kind:
-// 0 when it misses one of them, 1 when it is only in the two, 2 when it is elsewhere too.
-struct Presence {
-    bool in_first = false, in_second = false, elsewhere = false;
-    int state() const { return !in_first || !in_second ? 0 : (elsewhere ? 2 : 1); }
+// Where each digit sits, for one line dimension: per line the groups holding it, per group the
+// lines holding it (bit sets of house numbers), read once from the candidate masks.
+struct DigitPlaces {
+    uint16_t groups_on_line[9][10];
+    uint16_t lines_in_group[9][10];
+
+    void read(const PUZZLE_CELL* cells, int dim) {
+        for (int h = 0; h < 9; ++h)
+            for (int d = 0; d < 10; ++d) groups_on_line[h][d] = lines_in_group[h][d] = 0;
+        for (int k = 0; k < N_CELLS; ++k) {
+            const PUZZLE_CELL& c = cells[k];
+            const int line = c.house(dim);
+            for (int d = 1; d <= 9; ++d) {
+                if (!(c.elim_bits & (1u << d))) continue;
+                groups_on_line[line][d] |= static_cast<uint16_t>(1u << c.group);
+                lines_in_group[c.group][d] |= static_cast<uint16_t>(1u << line);
+            }
+        }
+    }
 };
+
+// 0 when the digit misses one of the two chosen houses, 1 when it is only in them, 2 when it is
+// elsewhere too.
+int presence(uint16_t places, int first, int second) {
+    const uint16_t chosen = static_cast<uint16_t>((1u << first) | (1u << second));
+    if (!(places >> first & 1) || !(places >> second & 1)) return 0;
+    return places & ~chosen ? 2 : 1;
+}
 
 }  // namespace
 
-bool Puzzle::double_restriction_for_lines_and_groups(int dim, int line1, int line2, int group1, int group2) {
-    PUZZLE_CELL* lines[2] = {first_in_dim[dim][line1], first_in_dim[dim][line2]};
-    PUZZLE_CELL* groups[2] = {first_in_dim[DIM_GROUP][group1], first_in_dim[DIM_GROUP][group2]};
+// Removes the digit where the two-by-two lock allows it; true when something went.
+static bool apply_double_restriction(Puzzle& p, const DigitPlaces& places, int dim, int line1, int line2,
+                                     int group1, int group2) {
+    PUZZLE_CELL* lines[2] = {p.first_in_dim[dim][line1], p.first_in_dim[dim][line2]};
+    PUZZLE_CELL* groups[2] = {p.first_in_dim[DIM_GROUP][group1], p.first_in_dim[DIM_GROUP][group2]};
     for (int d = 1; d <= 9; ++d) {
         const uint32_t bit = 1u << d;
-        Presence line_state[2], group_state[2];
-        for (int i = 0; i < 2; ++i) {
-            PUZZLE_CELL* c = lines[i];
-            do {
-                if (c->elim_bits & bit) {
-                    if (c->group == group1)
-                        line_state[i].in_first = true;
-                    else if (c->group == group2)
-                        line_state[i].in_second = true;
-                    else
-                        line_state[i].elsewhere = true;
-                }
-                c = c->next(dim);
-            } while (c != lines[i]);
-            c = groups[i];
-            do {
-                if (c->elim_bits & bit) {
-                    const int line = c->house(dim);
-                    if (line == line1)
-                        group_state[i].in_first = true;
-                    else if (line == line2)
-                        group_state[i].in_second = true;
-                    else
-                        group_state[i].elsewhere = true;
-                }
-                c = c->next(DIM_GROUP);
-            } while (c != groups[i]);
-        }
+        const int line_state[2] = {presence(places.groups_on_line[line1][d], group1, group2),
+                                   presence(places.groups_on_line[line2][d], group1, group2)};
+        const int group_state[2] = {presence(places.lines_in_group[group1][d], line1, line2),
+                                    presence(places.lines_in_group[group2][d], line1, line2)};
         bool removed = false;
-        if (line_state[0].state() == 1 && line_state[1].state() == 1) {
+        if (line_state[0] == 1 && line_state[1] == 1) {
             // Both lines spend their d inside the two groups: the groups have none left elsewhere.
             for (int i = 0; i < 2; ++i) {
-                if (group_state[i].state() != 2) continue;
+                if (group_state[i] != 2) continue;
                 PUZZLE_CELL* c = groups[i];
                 do {
                     const int line = c->house(dim);
@@ -60,10 +60,10 @@ bool Puzzle::double_restriction_for_lines_and_groups(int dim, int line1, int lin
                 } while (c != groups[i]);
             }
             if (removed) return true;
-        } else if (group_state[0].state() == 1 && group_state[1].state() == 1) {
+        } else if (group_state[0] == 1 && group_state[1] == 1) {
             // Both groups spend their d on the two lines: the lines have none left elsewhere.
             for (int i = 0; i < 2; ++i) {
-                if (line_state[i].state() != 2) continue;
+                if (line_state[i] != 2) continue;
                 PUZZLE_CELL* c = lines[i];
                 do {
                     if (c->group != group1 && c->group != group2 && (c->elim_bits & bit))
@@ -77,8 +77,16 @@ bool Puzzle::double_restriction_for_lines_and_groups(int dim, int line1, int lin
     return false;
 }
 
+bool Puzzle::double_restriction_for_lines_and_groups(int dim, int line1, int line2, int group1, int group2) {
+    DigitPlaces places;
+    places.read(cells, dim);
+    return apply_double_restriction(*this, places, dim, line1, line2, group1, group2);
+}
+
 bool Puzzle::double_restriction() {
+    DigitPlaces places;
     for (int dim : {DIM_ROW, DIM_COL}) {
+        places.read(cells, dim);
         const uint8_t* overlap = group_overlap[dim - 1];
         auto meets = [overlap](int line, int group) { return overlap[9 * line + group] != 0; };
         for (int line1 = 0; line1 <= 7; ++line1)
@@ -88,7 +96,7 @@ bool Puzzle::double_restriction() {
                     if (!meets(line2, group1)) continue;
                     for (int group2 = group1 + 1; group2 <= 8; ++group2)
                         if (meets(line1, group2) && meets(line2, group2) &&
-                            double_restriction_for_lines_and_groups(dim, line1, line2, group1, group2))
+                            apply_double_restriction(*this, places, dim, line1, line2, group1, group2))
                             return true;
                 }
             }

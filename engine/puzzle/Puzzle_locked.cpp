@@ -72,6 +72,14 @@ bool Puzzle::simplify_cell_by_restriction(PUZZLE_CELL* cell) {
 
 bool Puzzle::cell_form_restriction_once() {
     if (!are_neighbors_array) define_are_neighbors_array();
+    // Cells, as 128-bit sets, that may lose each digit: unsolved and holding it.
+    uint64_t open[10][2] = {};
+    for (int k = 0; k < N_CELLS; ++k) {
+        const uint32_t m = cells[k].elim_bits;
+        if (n_digits(m) <= 1) continue;
+        for (int d = 1; d <= 9; ++d)
+            if (m & (1u << d)) open[d][k >> 6] |= uint64_t{1} << (k & 63);
+    }
     const int dims = x_flag() ? N_DIMENSIONS : DIM_DIAG;
     for (int dim = 0; dim < dims; ++dim) {
         const int houses = dim >= DIM_DIAG ? 1 : 9;
@@ -80,20 +88,31 @@ bool Puzzle::cell_form_restriction_once() {
             if (!first) continue;
             for (int d = 1; d <= 9; ++d) {
                 const uint32_t bit = 1u << d;
-                int holders[9], n = 0;
+                // Cells outside the house that see every holder of d in it.
+                uint64_t seen_by_all[2] = {~uint64_t{0}, ~uint64_t{0}};
+                uint64_t in_house[2] = {0, 0};
+                int n = 0;
                 PUZZLE_CELL* c = first;
                 do {
-                    if (c->elim_bits & bit) holders[n++] = c->row * 9 + c->col;
+                    const int k = index_of(c);
+                    in_house[k >> 6] |= uint64_t{1} << (k & 63);
+                    if (c->elim_bits & bit) {
+                        const int q = c->row * 9 + c->col;
+                        seen_by_all[0] &= neighbor_bits[q][0];
+                        seen_by_all[1] &= neighbor_bits[q][1];
+                        ++n;
+                    }
                     c = c->next(dim);
-                } while (c != first && n < 9);
+                } while (c != first);
                 if (n < 2) continue;
                 bool removed = false;
-                for (PUZZLE_CELL& p : cells) {
-                    if (!(p.elim_bits & bit) || p.house(dim) == h || n_digits(p.elim_bits) <= 1) continue;
-                    const uint8_t* seen = are_neighbors_array + (p.row * 9 + p.col) * N_CELLS;
-                    bool sees_all = true;
-                    for (int i = 0; i < n && sees_all; ++i) sees_all = seen[holders[i]] != 0;
-                    if (sees_all) removed |= take_out(&p, bit);
+                for (int w = 0; w < 2; ++w) {
+                    uint64_t targets = seen_by_all[w] & open[d][w] & ~in_house[w];
+                    for (; targets; targets &= targets - 1) {
+                        const int k = 64 * w + __builtin_ctzll(targets);
+                        if (cells[k].house(dim) == h) continue;
+                        removed |= take_out(&cells[k], bit);
+                    }
                 }
                 if (removed) {
                     ++technique_counts[ATOM_PEER_INTERSECTION];

@@ -18,4 +18,9 @@ void Puzzle::define_are_neighbors_array() {
             are_neighbors_array[p * N_CELLS + q] = see;
         }
     }
+    for (int p = 0; p < N_CELLS; ++p) {
+        neighbor_bits[p][0] = neighbor_bits[p][1] = 0;
+        for (int q = 0; q < N_CELLS; ++q)
+            if (are_neighbors_array[p * N_CELLS + q]) neighbor_bits[p][q >> 6] |= uint64_t{1} << (q & 63);
+    }
 }
