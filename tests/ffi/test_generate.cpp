@@ -119,6 +119,44 @@ TEST(Generate, PuzzlesArePlayableAndUnique) {
     rand_unseed_thread();
 }
 
+// The technique levels' difficulties: unique, in range, and needing a listed technique. The x kinds
+// keep this quick (their budgets are small); the benchmark covers every kind.
+TEST(Generate, HarderDifficultiesOnXMaps) {
+    rand_seed_thread(79);
+    Handle a;
+    for (int quality = 3; quality <= 7; ++quality) {
+        for (int jigsaw : {0, 1}) {
+            int ok = 0;
+            for (int attempt = 0; attempt < 4 && !ok; ++attempt) {
+                testing::internal::CaptureStderr();
+                ok = sudoku_generate(a.h, jigsaw, 1, quality, 0);
+                testing::internal::GetCapturedStderr();
+            }
+            ASSERT_EQ(ok, 1) << "quality " << quality << " jigsaw " << jigsaw;
+            const ParameterAtom& atom = clue_parameters_of(*a.h).ruling();
+            Matrix<int, 9> map{};
+            int given[81], clues = 0;
+            for (int k = 0; k < 81; ++k) {
+                map[k / 9][k % 9] = a.h->cells[k].group;
+                given[k] = a.h->cells[k].status ? a.h->cells[k].solution : 0;
+                clues += given[k] != 0;
+            }
+            EXPECT_LE(clues, atom.max_n_clues) << quality;
+            EXPECT_GE(clues, atom.min_n_clues) << quality;
+            ExactSearch search;
+            EXPECT_EQ(search.count_solutions(map, true, given), 1) << quality;
+            for (PUZZLE_CELL& c : a.h->cells) {
+                c.elim_bits = c.status ? 1u << c.solution : ALL_DIGITS;
+                c.solution = 1 << c.solution;
+            }
+            a.h->build_group_overlap();
+            EXPECT_EQ(a.h->solve(atom.method()), SOLVED) << quality;
+            EXPECT_TRUE(a.h->at_least_one_technique_for_difficulty(a.h->technique_counts)) << quality;
+        }
+    }
+    rand_unseed_thread();
+}
+
 TEST(Generate, ArgumentsOutsideTheirRange) {
     Handle a;
     testing::internal::CaptureStderr();
