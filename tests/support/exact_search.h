@@ -17,7 +17,10 @@ struct ExactSearch {
         layout(groups, x);
         nodes = 0;
         node_cap = cap;
-        return search();
+        found = 0;
+        found_limit = 1;
+        count();
+        return found > 0;
     }
 
     // Empty grid with the houses of the map.
@@ -91,28 +94,5 @@ private:
     void mark(int k, int d, bool on) {
         for (int h : house_of[k])
             if (h >= 0) used[h] = static_cast<uint16_t>(on ? used[h] | (1u << d) : used[h] & ~(1u << d));
-    }
-    bool search() {
-        if (++nodes >= node_cap) return false;
-        int best = -1, best_n = 10;
-        uint16_t best_mask = 0;
-        for (int k = 0; k < N_CELLS; ++k) {
-            if (grid[k]) continue;
-            uint16_t m = free_digits(k);
-            int n = __builtin_popcount(m);
-            if (n < best_n) best = k, best_n = n, best_mask = m;
-            if (n == 0) return false;
-        }
-        if (best < 0) return true;
-        for (int d = 0; d < 9; ++d) {
-            if (!(best_mask >> d & 1)) continue;
-            grid[best] = static_cast<int8_t>(d + 1);
-            mark(best, d, true);
-            if (search()) return true;
-            mark(best, d, false);
-            grid[best] = 0;
-            if (capped()) return false;
-        }
-        return false;
     }
 };
