@@ -124,6 +124,14 @@ static_assert(offsetof(PUZZLE_CELL, user_answer) == 52);
 static_assert(offsetof(PUZZLE_CELL, small_mode) == 56);
 static_assert(offsetof(PUZZLE_CELL, reserved) == 60);
 
+// An almost-locked set: n cells of one house whose candidates together hold n + 1 digits. Built in
+// local storage during one search, never kept.
+struct ALMOST_LOCKED_SET {
+    uint32_t digits;  // union of the candidate masks of the cells
+    int32_t n_cells;
+    PUZZLE_CELL* cells[9];
+};
+
 // One game. The first 5232 bytes are the game record that callers and albums store byte for byte;
 // everything after it is working state of the algorithms that run on the game.
 struct Puzzle {
@@ -224,6 +232,20 @@ struct Puzzle {
     bool fins_rows_cols(DIMENSION dim, unsigned bit, PUZZLE_CELL* fin, PUZZLE_CELL* second_fin);
     bool rows_and_cols_with_fins_for_digit(unsigned bit, DIMENSION base_dim, int n_base, int* base_houses,
                                            DIMENSION cover_dim, int n_cover, int* cover_houses, int fin_group);
+
+    // --- almost-locked sets and forcing net (Puzzle_als.cpp, Puzzle_forcing_net.cpp) ---
+    bool simplify_almost_locked_sets();
+    bool als3();
+    bool als3(PUZZLE_CELL* a, PUZZLE_CELL* b);
+    bool do_ALS_in_dim_with_restricted_common_in_grp(DIMENSION dim, PUZZLE_CELL* cell, PUZZLE_CELL* mate);
+    bool remove_from_elim_bits_in_neighbors(unsigned bit, PUZZLE_CELL* cell, ALMOST_LOCKED_SET& set);
+    bool cell_sees_all_z_candidates(unsigned bit, PUZZLE_CELL* cell, ALMOST_LOCKED_SET& set);
+    bool simplify_ALS_XZ(PUZZLE_CELL* cell, PUZZLE_CELL* mate);
+    bool do_ALS_in_dim_with_restricted_common_in_grp(DIMENSION dim, PUZZLE_CELL* cell, PUZZLE_CELL* mate,
+                                                     ALMOST_LOCKED_SET& set);
+    bool remove_from_elim_bits_in_neighbors(DIMENSION dim, PUZZLE_CELL* cell, PUZZLE_CELL* mate,
+                                            ALMOST_LOCKED_SET& set);
+    bool simplify_cell_forcing_net();
 
     // --- player-side candidate upkeep (Puzzle_answer.cpp) ---
     void reverse_elimination_for_cell_and_digit(PUZZLE_CELL* cell, unsigned bit);

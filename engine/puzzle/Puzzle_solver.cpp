@@ -105,13 +105,15 @@ bool Puzzle::simplify(METHOD_TYPE m) {
         case METHOD_FINNED_FISH:
         case 19:
             return simplify_fins_rows_cols();
-        // Techniques whose steps are not part of the engine yet report that they made no step.
         case METHOD_ALS:
+            return simplify_almost_locked_sets();
+        case METHOD_FORCING_NET:
+            return simplify_cell_forcing_net();
+        // Techniques whose steps are not part of the engine yet report that they made no step.
         case METHOD_X_CHAIN:
         case METHOD_XY_CHAIN:
         case METHOD_XY_XYZ_WING:
         case METHOD_TURBOT:
-        case METHOD_FORCING_NET:
         case METHOD_W_WING:
             return false;
         // The brute-force count changes no candidate, so as a ladder step it never counts as

@@ -98,7 +98,8 @@ TEST(DoubleRestriction, TwoRowsLockADigitIntoTwoBoxes) {
 }
 
 // Levels added by the technique issues and the level each one's ladder exhausts first.
-const std::map<int, int> kPrerequisite = {{2, 1}, {3, 2}, {4, 3}, {7, 4}, {8, 7}, {9, 51}, {17, 5}, {18, 17}};
+const std::map<int, int> kPrerequisite = {{2, 1}, {3, 2}, {4, 3}, {7, 4}, {8, 7}, {9, 51}, {17, 5}, {18, 17},
+                                          {5, 11}, {26, 17}};
 
 // Runs level m as the driver does and reports the first step that removed a solution digit.
 std::string lost_digit_after_steps(Puzzle* p, METHOD_TYPE m) {
