@@ -88,6 +88,14 @@ constexpr int PUZZLE_BYTES = 5184;
 constexpr int GAME_RECORD_BYTES = 5232;
 constexpr int NEIGHBOR_TABLE_BYTES = N_CELLS * N_CELLS;
 
+// A bivalue cell as a node of the XY-chain search, with its houses in search order; n_dims 0: no node.
+struct CHAIN_NODE {
+    int64_t cell_index;  // row * 9 + column
+    int32_t n_dims;
+    int32_t dims[N_DIMENSIONS];
+};
+static_assert(sizeof(CHAIN_NODE) == 32);
+
 // One cell: sixteen little-endian 32-bit words. Words 0..9 say where the cell lies, 10..15 are play state.
 struct PUZZLE_CELL {
     int32_t group;
@@ -232,6 +240,22 @@ struct Puzzle {
     bool fins_rows_cols(DIMENSION dim, unsigned bit, PUZZLE_CELL* fin, PUZZLE_CELL* second_fin);
     bool rows_and_cols_with_fins_for_digit(unsigned bit, DIMENSION base_dim, int n_base, int* base_houses,
                                            DIMENSION cover_dim, int n_cover, int* cover_houses, int fin_group);
+
+    // --- wings and chains (Puzzle_wings.cpp, Puzzle_chains.cpp); chain cells are marked in user_answer ---
+    bool simplify_XY_wing(PUZZLE_CELL* pivot);
+    bool simplify_XYZ_wing(PUZZLE_CELL* pivot);
+    bool remove_from_elim_bits_in_neighbors(unsigned bit, PUZZLE_CELL* a, PUZZLE_CELL* b);
+    bool remove_from_elim_bits_in_group_neighbors(unsigned bit, PUZZLE_CELL* start, PUZZLE_CELL* wing,
+                                                  PUZZLE_CELL* pivot);
+    bool simplify_w_wing();
+    bool simplify_x_chain_zorvat(int limit);
+    bool x_chain_extend(unsigned bit, int n_dims, int length, PUZZLE_CELL* start, PUZZLE_CELL* last,
+                        bool weak_next, int limit, DIMENSION first_dim);
+    bool simplify_x_xy_chain(METHOD_TYPE m);
+    void find_possible_nodes(CHAIN_NODE* nodes);
+    bool do_xy_chain(const CHAIN_NODE& first, const CHAIN_NODE& second);
+    bool do_next_xy_chain_link(int depth, bool first_link, bool parity, unsigned start_bit,
+                               const CHAIN_NODE& start, unsigned link_bit, const CHAIN_NODE& last);
 
     // --- almost-locked sets and forcing net (Puzzle_als.cpp, Puzzle_forcing_net.cpp) ---
     bool simplify_almost_locked_sets();

@@ -109,12 +109,27 @@ bool Puzzle::simplify(METHOD_TYPE m) {
             return simplify_almost_locked_sets();
         case METHOD_FORCING_NET:
             return simplify_cell_forcing_net();
-        // Techniques whose steps are not part of the engine yet report that they made no step.
         case METHOD_X_CHAIN:
-        case METHOD_XY_CHAIN:
-        case METHOD_XY_XYZ_WING:
+            return simplify_x_chain_zorvat(-1);
         case METHOD_TURBOT:
+            return simplify_x_chain_zorvat(4);
+        case METHOD_XY_CHAIN:
+            return simplify_x_xy_chain(METHOD_XY_CHAIN);
         case METHOD_W_WING:
+            return simplify_w_wing();
+        case METHOD_XY_XYZ_WING:
+            // Each cell is offered the wing of its own kind; the first wing found ends the step.
+            for (PUZZLE_CELL& c : cells) {
+                const int n = n_digits(c.elim_bits);
+                if (n == 3 && simplify_XYZ_wing(&c)) {
+                    ++technique_counts[SLOT_XYZ_WING];
+                    return true;
+                }
+                if (n == 2 && simplify_XY_wing(&c)) {
+                    ++technique_counts[SLOT_XY_WING];
+                    return true;
+                }
+            }
             return false;
         // The brute-force count changes no candidate, so as a ladder step it never counts as
         // productive: solving at this level ends where the forcing net leaves the grid.

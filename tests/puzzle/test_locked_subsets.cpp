@@ -99,6 +99,7 @@ TEST(DoubleRestriction, TwoRowsLockADigitIntoTwoBoxes) {
 
 // Levels added by the technique issues and the level each one's ladder exhausts first.
 const std::map<int, int> kPrerequisite = {{2, 1}, {3, 2}, {4, 3}, {7, 4}, {8, 7}, {9, 51}, {17, 5}, {18, 17},
+                                          {10, 9}, {11, 10}, {12, 25}, {25, 8}, {51, 12},
                                           {5, 11}, {26, 17}};
 
 // Runs level m as the driver does and reports the first step that removed a solution digit.
@@ -107,6 +108,10 @@ std::string lost_digit_after_steps(Puzzle* p, METHOD_TYPE m) {
         for (int k = 0; k < 81; ++k)
             if (!(p->cells[k].elim_bits & static_cast<uint32_t>(p->cells[k].solution)))
                 return std::string(when) + ": cell " + std::to_string(k) + " lost its digit";
+        // Chain searches mark their cells in user_answer and must leave no mark behind.
+        for (int k = 0; k < 81; ++k)
+            if (p->cells[k].user_answer != 0)
+                return std::string(when) + ": cell " + std::to_string(k) + " keeps a chain mark";
         return "";
     };
     std::memset(p->technique_counts, 0, sizeof p->technique_counts);
