@@ -1,11 +1,15 @@
 // XY-, XYZ- and W-wings, X-chains and XY-chains on hand-built candidate grids.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <initializer_list>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "support/puzzle_builder.h"
+#include "util/rand_utils.h"
 
 namespace {
 
@@ -313,6 +317,63 @@ TEST(XyChain, ThreeCellsAreLeftToTheWings) {
     EXPECT_FALSE(t->simplify(METHOD_XY_CHAIN));
     EXPECT_EQ(masks(t), before);
     expect_no_marks(t);
+}
+
+// --- soundness on irregular groups ---
+
+// The box map with one cell of box 0 and one of box 1 that hold the same digit in `grid` traded
+// between the two groups, so `grid` is still a solution of the irregular map.
+Matrix<int, 9> traded_map(const std::string& grid) {
+    Matrix<int, 9> m = square_group_map;
+    for (int a = 0; a < 81; ++a) {
+        for (int b = 0; b < 81; ++b) {
+            if (m[a / 9][a % 9] == 0 && m[b / 9][b % 9] == 1 && grid[a] == grid[b] && a / 9 != b / 9) {
+                std::swap(m[a / 9][a % 9], m[b / 9][b % 9]);
+                return m;
+            }
+        }
+    }
+    return m;
+}
+
+TEST(WingsAndChainsSoundness, IrregularGroupsKeepEverySolutionDigitAndNoMark) {
+    rand_seed_thread(4242);
+    const METHOD_TYPE levels[] = {METHOD_TURBOT, METHOD_XY_XYZ_WING, METHOD_W_WING, METHOD_X_CHAIN,
+                                  METHOD_XY_CHAIN};
+    std::map<int, int> productive;
+    for (int x : {0, 1}) {
+        const std::string base = x ? kXGrid : kGrid;
+        const Matrix<int, 9> map = traded_map(base);
+        ASSERT_NE(std::memcmp(&map, &square_group_map, sizeof map), 0);
+        for (int round = 0; round < 60; ++round) {
+            // Relabelling the digits keeps the grid a solution of the same map.
+            std::string digits = "123456789";
+            for (int i = 0; i < 9; ++i) std::swap(digits[i], digits[i + arc4random_uniform(9 - i)]);
+            std::string grid = base;
+            for (char& ch : grid) ch = digits[ch - '1'];
+            std::string clues(81, '.');
+            const int n = 22 + static_cast<int>(arc4random_uniform(6));
+            for (int i = 0; i < n; ++i) {
+                const int k = static_cast<int>(arc4random_uniform(81));
+                clues[k] = grid[k];
+            }
+            TestPuzzle t;
+            load_solver_form(t.p, grid, clues, x, map);
+            t->build_group_overlap();
+            for (METHOD_TYPE level : levels) {
+                t->apply_mask();
+                t->solve(level);
+                productive[level] += t->technique_counts[level];
+                for (int k = 0; k < 81; ++k) {
+                    ASSERT_TRUE(t->cells[k].elim_bits & static_cast<uint32_t>(t->cells[k].solution))
+                        << "level " << level << " x " << x << " round " << round << " cell " << k;
+                    ASSERT_EQ(t->cells[k].user_answer, 0) << "level " << level << " cell " << k;
+                }
+            }
+        }
+    }
+    for (const auto& [level, count] : productive) EXPECT_GT(count, 0) << "level " << level << " never ran";
+    rand_unseed_thread();
 }
 
 }  // namespace
