@@ -154,6 +154,7 @@ struct Puzzle {
     uint8_t spare_flags[2];
     int64_t deadline_ms;  // steady-clock deadline of solution construction, <= 0: none
     int32_t fill_calls;   // fill steps made while a deadline was set
+    int32_t fill_budget;  // steps left before solution construction starts afresh
 
     // technique solver state
     uint8_t group_overlap[4][81];  // [row/col/diag/anti-diag table][9 * house + group]: house meets group
