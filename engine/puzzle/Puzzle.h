@@ -207,6 +207,10 @@ struct Puzzle {
     // column, then (with x) the diagonals the cell lies on.
     template <typename F>
     void for_each_peer(PUZZLE_CELL* cell, F f);
+    // Calls f(dim, house, first cell) for the houses in the order groups, rows, columns, then (with x)
+    // the diagonal and the anti-diagonal, until f returns true; tells whether one did.
+    template <typename F>
+    bool any_house(F f);
     int solve(METHOD_TYPE level);
     int solve_by_recursion(METHOD_TYPE level);
     bool simplify(METHOD_TYPE m);
@@ -311,6 +315,17 @@ struct Puzzle {
 private:
     void build_positions_and_rings();
 };
+
+template <typename F>
+bool Puzzle::any_house(F f) {
+    const int dims = x_flag() ? N_DIMENSIONS : DIM_DIAG;
+    for (int dim = 0; dim < dims; ++dim) {
+        const int houses = dim >= DIM_DIAG ? 1 : 9;
+        for (int h = 0; h < houses; ++h)
+            if (first_in_dim[dim][h] && f(dim, h, first_in_dim[dim][h])) return true;
+    }
+    return false;
+}
 
 template <typename F>
 void Puzzle::for_each_peer(PUZZLE_CELL* cell, F f) {

@@ -80,49 +80,43 @@ bool Puzzle::cell_form_restriction_once() {
         for (int d = 1; d <= 9; ++d)
             if (m & (1u << d)) open[d][k >> 6] |= uint64_t{1} << (k & 63);
     }
-    const int dims = x_flag() ? N_DIMENSIONS : DIM_DIAG;
-    for (int dim = 0; dim < dims; ++dim) {
-        const int houses = dim >= DIM_DIAG ? 1 : 9;
-        for (int h = 0; h < houses; ++h) {
-            PUZZLE_CELL* first = first_in_dim[dim][h];
-            if (!first) continue;
-            // One walk gathers, per digit, how many cells of the house hold it and which cells
-            // outside see all of those.
-            uint64_t in_house[2] = {0, 0};
-            uint64_t seen_by_all[10][2];
-            int holders[10] = {};
-            for (int d = 1; d <= 9; ++d) seen_by_all[d][0] = seen_by_all[d][1] = ~uint64_t{0};
-            PUZZLE_CELL* c = first;
-            do {
-                const int k = index_of(c);
-                in_house[k >> 6] |= uint64_t{1} << (k & 63);
-                const int q = c->row * 9 + c->col;
-                for (uint32_t m = c->elim_bits & ALL_DIGITS; m; m &= m - 1) {
-                    const int d = __builtin_ctz(m);
-                    seen_by_all[d][0] &= neighbor_bits[q][0];
-                    seen_by_all[d][1] &= neighbor_bits[q][1];
-                    ++holders[d];
-                }
-                c = c->next(dim);
-            } while (c != first);
-            for (int d = 1; d <= 9; ++d) {
-                if (holders[d] < 2) continue;
-                const uint32_t bit = 1u << d;
-                bool removed = false;
-                for (int w = 0; w < 2; ++w) {
-                    uint64_t targets = seen_by_all[d][w] & open[d][w] & ~in_house[w];
-                    for (; targets; targets &= targets - 1) {
-                        const int k = 64 * w + __builtin_ctzll(targets);
-                        if (cells[k].house(dim) == h) continue;
-                        removed |= take_out(&cells[k], bit);
-                    }
-                }
-                if (removed) {
-                    ++technique_counts[ATOM_PEER_INTERSECTION];
-                    return true;
+    return any_house([&](int dim, int h, PUZZLE_CELL* first) {
+        // One walk gathers, per digit, how many cells of the house hold it and which cells
+        // outside see all of those.
+        uint64_t in_house[2] = {0, 0};
+        uint64_t seen_by_all[10][2];
+        int holders[10] = {};
+        for (int d = 1; d <= 9; ++d) seen_by_all[d][0] = seen_by_all[d][1] = ~uint64_t{0};
+        PUZZLE_CELL* c = first;
+        do {
+            const int k = index_of(c);
+            in_house[k >> 6] |= uint64_t{1} << (k & 63);
+            const int q = c->row * 9 + c->col;
+            for (uint32_t m = c->elim_bits & ALL_DIGITS; m; m &= m - 1) {
+                const int d = __builtin_ctz(m);
+                seen_by_all[d][0] &= neighbor_bits[q][0];
+                seen_by_all[d][1] &= neighbor_bits[q][1];
+                ++holders[d];
+            }
+            c = c->next(dim);
+        } while (c != first);
+        for (int d = 1; d <= 9; ++d) {
+            if (holders[d] < 2) continue;
+            const uint32_t bit = 1u << d;
+            bool removed = false;
+            for (int w = 0; w < 2; ++w) {
+                uint64_t targets = seen_by_all[d][w] & open[d][w] & ~in_house[w];
+                for (; targets; targets &= targets - 1) {
+                    const int k = 64 * w + __builtin_ctzll(targets);
+                    if (cells[k].house(dim) == h) continue;
+                    removed |= take_out(&cells[k], bit);
                 }
             }
+            if (removed) {
+                ++technique_counts[ATOM_PEER_INTERSECTION];
+                return true;
+            }
         }
-    }
-    return false;
+        return false;
+    });
 }

@@ -4,54 +4,48 @@
 #include "util/sudoku_combinations.h"
 
 bool Puzzle::simplify_once_over_dim(METHOD_TYPE m) {
-    const int dims = x_flag() ? N_DIMENSIONS : DIM_DIAG;
-    for (int dim = 0; dim < dims; ++dim) {
-        const int houses = dim >= DIM_DIAG ? 1 : 9;
-        for (int h = 0; h < houses; ++h) {
-            PUZZLE_CELL* first = first_in_dim[dim][h];
-            if (!first) continue;
-            PUZZLE_CELL* unsolved[9];
-            int n = 0;
-            uint32_t all = 0;
-            PUZZLE_CELL* c = first;
-            do {
-                if (n_digits(c->elim_bits) > 1) {
-                    unsolved[n++] = c;
-                    all |= c->elim_bits;
-                }
-                c = c->next(dim);
-            } while (c != first && n < 9);
-            if (n < 4 || n_digits(all) != n) continue;
-            uint32_t digit_bits[9];
-            int nd = 0;
-            for (int d = 1; d <= 9; ++d)
-                if (all & (1u << d)) digit_bits[nd++] = 1u << d;
+    return any_house([&](int dim, int, PUZZLE_CELL* first) {
+        PUZZLE_CELL* unsolved[9];
+        int n = 0;
+        uint32_t all = 0;
+        PUZZLE_CELL* c = first;
+        do {
+            if (n_digits(c->elim_bits) > 1) {
+                unsolved[n++] = c;
+                all |= c->elim_bits;
+            }
+            c = c->next(dim);
+        } while (c != first && n < 9);
+        if (n < 4 || n_digits(all) != n) return false;
+        uint32_t digit_bits[9];
+        int nd = 0;
+        for (int d = 1; d <= 9; ++d)
+            if (all & (1u << d)) digit_bits[nd++] = 1u << d;
 
-            for (int k = 2; k <= n - 2; ++k) {
-                const int count = n_combinations(n, k);
-                for (int i = 0; i < count; ++i) {
-                    const int* comb = combination_for_combnumber(n, k, i);
-                    uint32_t chosen = 0;
-                    for (int j = 0; j < k; ++j) chosen |= digit_bits[comb[j]];
-                    int holders = 0;
-                    for (int j = 0; j < n; ++j) holders += (unsolved[j]->elim_bits & chosen) != 0;
-                    if (holders != k) continue;
-                    // These k digits live in these k cells only: nothing else may stay there.
-                    bool changed = false;
-                    for (int j = 0; j < n; ++j) {
-                        uint32_t& mask = unsolved[j]->elim_bits;
-                        if ((mask & chosen) && (mask & ~chosen)) {
-                            mask &= chosen;
-                            changed = true;
-                        }
+        for (int k = 2; k <= n - 2; ++k) {
+            const int count = n_combinations(n, k);
+            for (int i = 0; i < count; ++i) {
+                const int* comb = combination_for_combnumber(n, k, i);
+                uint32_t chosen = 0;
+                for (int j = 0; j < k; ++j) chosen |= digit_bits[comb[j]];
+                int holders = 0;
+                for (int j = 0; j < n; ++j) holders += (unsolved[j]->elim_bits & chosen) != 0;
+                if (holders != k) continue;
+                // These k digits live in these k cells only: nothing else may stay there.
+                bool changed = false;
+                for (int j = 0; j < n; ++j) {
+                    uint32_t& mask = unsolved[j]->elim_bits;
+                    if ((mask & chosen) && (mask & ~chosen)) {
+                        mask &= chosen;
+                        changed = true;
                     }
-                    if (!changed) continue;
-                    ++technique_counts[m];
-                    if (k <= 4) ++technique_counts[ATOM_HIDDEN_PAIR + k - 2];
-                    return true;
                 }
+                if (!changed) continue;
+                ++technique_counts[m];
+                if (k <= 4) ++technique_counts[ATOM_HIDDEN_PAIR + k - 2];
+                return true;
             }
         }
-    }
-    return false;
+        return false;
+    });
 }
