@@ -108,6 +108,15 @@ int sudoku_distance(SudokuHandle* h);
 /* flags[d] (d = 1..9) = 1 when exactly nine cells show digit d, else 0; flags[0] = 0. */
 void sudoku_maxed_digits(SudokuHandle* h, int* flags);
 
+/* ---- Pictures ----
+ * A picture is w x h pixels, row-major without gaps, bpp bytes per pixel (1 grey, 2 grey and one
+ * ignored byte, 3 RGB, 4 RGB and one ignored byte). Every picture call returns 0 without reading a
+ * pixel when pixels is null, w or h is below 27, bpp is outside 1..4, or its output is null. */
+
+/* The grid's lattice box: out[0..3] = left, top, right, bottom, the pixel centres of the outer
+ * lines, both inclusive. 1 when a grid was found; 0 leaves out untouched. */
+int sudoku_ocr_locate(const unsigned char* pixels, int w, int h, int bpp, int* out);
+
 /* ---- Digit-set and combination tables ---- */
 
 extern const int set_bit_array[1024];     /* number of set bits of i */

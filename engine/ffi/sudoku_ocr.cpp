@@ -1,0 +1,34 @@
+// The exported picture calls: argument checks shared by all of them, and the grid position of a picture.
+#include <new>
+#include <vector>
+
+#include "ffi/quorvel.h"
+#include "ocr/ocr_image.h"
+#include "ocr/ocr_locate.h"
+
+namespace {
+
+// Every picture call refuses these before it touches a pixel.
+bool picture_args_ok(const unsigned char* pixels, int w, int h, int bpp) {
+    return pixels && w >= 27 && h >= 27 && bpp >= 1 && bpp <= 4;
+}
+
+}  // namespace
+
+extern "C" int sudoku_ocr_locate(const unsigned char* pixels, int w, int h, int bpp, int* out) {
+    if (!picture_args_ok(pixels, w, h, bpp) || !out) return 0;
+    try {
+        std::vector<uint8_t> grey;
+        grey_from_colour(pixels, w, h, bpp, grey);
+        int left, top, right, bottom;
+        if (!ocr_locate_grid(grey.data(), w, h, &left, &top, &right, &bottom)) return 0;
+        out[0] = left;
+        out[1] = top;
+        out[2] = right;
+        out[3] = bottom;
+        return 1;
+    } catch (const std::bad_alloc&) {
+        // A picture too large for memory has no grid we could find; nothing may cross into C.
+        return 0;
+    }
+}
