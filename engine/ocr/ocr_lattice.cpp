@@ -69,7 +69,7 @@ void repair_span(const uint8_t* img, int w, int h, bool rows, const std::vector<
     std::vector<int> gaps;
     for (size_t i = 1; i < lines.size(); ++i) {
         const int p = lines[i - 1], q = lines[i];
-        if (p >= lo - 2 && q <= hi + 2 && q - p >= 3) gaps.push_back(q - p);
+        if (p >= int64_t{lo} - 2 && q <= int64_t{hi} + 2 && q - p >= 3) gaps.push_back(q - p);
     }
     if (gaps.size() < 5) return;
     std::sort(gaps.begin(), gaps.end());
@@ -79,6 +79,8 @@ void repair_span(const uint8_t* img, int w, int h, bool rows, const std::vector<
     if (4 * regular < 3 * gaps.size()) return;
     if (pitch < 4) return;
 
+    // Far-off edges (possible after an earlier repair) must not overflow the arithmetic below.
+    if (lo < -(1 << 28) || hi > (1 << 28)) return;
     const float ratio = static_cast<float>(hi - lo) / pitch;
     const long n = std::lround(ratio);
     if ((n != 8 && n != 10) || std::fabs(ratio - static_cast<float>(n)) > 0.2f) return;
