@@ -1,5 +1,5 @@
 # Thin front door over the CMake presets. `make run` plays, `make test` checks everything.
-PKGS := cmake g++ make binutils pkg-config libgtest-dev libbenchmark-dev zlib1g-dev
+PKGS := cmake g++ make binutils pkg-config libgtest-dev libbenchmark-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 
