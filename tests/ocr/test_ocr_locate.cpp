@@ -86,15 +86,6 @@ TEST(OcrLocate, RefusesWhatIsNotAnEvenLattice) {
     EXPECT_TRUE(refused(grid_picture::blank(100, 100, 0)));
 }
 
-TEST(OcrLocate, LargerLatticeWinsAmongEqualInnerLineCounts) {
-    // A small complete lattice inside a large complete one: both show all 16 inner lines.
-    Picture p = grid_picture::blank(420, 420);
-    grid_picture::draw_upright(p, 10, 10, 396, 2);
-    int box[4];
-    ASSERT_TRUE(locate_lattice(p.px.data(), p.w, p.h, box[0], box[1], box[2], box[3], false));
-    EXPECT_EQ(std::vector<int>(box, box + 4), (std::vector<int>{10, 10, 406, 406}));
-}
-
 TEST(OcrComb, CountsInnerLinesOfTheBox) {
     const Picture uniform = grid_picture::blank(200, 150, 90);
     EXPECT_EQ(comb_score(uniform.px.data(), uniform.w, uniform.h), 0);
