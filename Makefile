@@ -1,5 +1,7 @@
 # Thin front door over the CMake presets. `make run` plays, `make test` checks everything.
-PKGS := cmake g++ make binutils pkg-config libgtest-dev libbenchmark-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev
+PKGS := cmake g++ make binutils pkg-config libgtest-dev libbenchmark-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev \
+  libcairo2-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2 fonts-freefont-ttf fonts-urw-base35 \
+  fonts-noto-core fonts-roboto fonts-open-sans fonts-lato fonts-cantarell
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 
