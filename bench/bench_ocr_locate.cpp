@@ -64,12 +64,12 @@ double quantile(std::vector<double> v, double q) {
 }
 
 void print_header() {
-    std::printf("%-22s %-16s %6s %6s %8s %9s %9s %9s %9s %9s %8s\n", "set", "method", "pics", "found", "success",
+    std::printf("%-24s %-15s %6s %6s %8s %9s %9s %9s %9s %9s %8s\n", "set", "method", "pics", "found", "success",
                 "corner ok", "corner50", "corner90", "worst50", "worst90", "ms/pic");
 }
 
 void print_row(const std::string& set, const char* method, const Tally& t) {
-    std::printf("%-22s %-16s %6d %6d %7.1f%% %8.1f%% %9.1f %9.1f %9.1f %9.1f %8.2f\n", set.c_str(), method,
+    std::printf("%-24s %-15s %6d %6d %7.1f%% %8.1f%% %9.1f %9.1f %9.1f %9.1f %8.2f\n", set.c_str(), method,
                 t.pictures, t.found, t.pictures ? 100.0 * t.success / t.pictures : 0.0,
                 t.pictures ? 25.0 * t.corners_ok / t.pictures : 0.0, quantile(t.corner_err, 0.5),
                 quantile(t.corner_err, 0.9), quantile(t.worst_err, 0.5), quantile(t.worst_err, 0.9),
@@ -167,7 +167,7 @@ void run_photos(const std::string& dir) {
 #ifdef QUADRILLO_HAVE_RENDER
 void run_rendered(int n, uint64_t seed) {
     static const int kSizes[4][2] = {{640, 480}, {480, 640}, {800, 800}, {1024, 768}};
-    std::map<std::string, Methods> by_style;
+    std::map<std::string, Methods> by_kind;  // by style, by capture and by region display
     Methods all;
     int failed = 0;
     for (int i = 0; i < n; ++i) {
@@ -185,10 +185,12 @@ void run_rendered(int n, uint64_t seed) {
         std::copy(truth.corner_x, truth.corner_x + 4, c.x);
         std::copy(truth.corner_y, truth.corner_y + 4, c.y);
         all.measure(img, c);
-        by_style[std::string(render::style_name(truth.style)) + "/" + render::photo_name(truth.photo)].measure(img, c);
+        by_kind[std::string("style ") + render::style_name(truth.style)].measure(img, c);
+        by_kind[std::string("photo ") + render::photo_name(truth.photo)].measure(img, c);
+        by_kind[std::string("regions ") + render::regions_name(truth.region_display)].measure(img, c);
     }
     all.print("rendered all");
-    for (const auto& [name, m] : by_style) m.print("rendered " + name);
+    for (const auto& [name, m] : by_kind) m.print(name);
     if (failed) std::printf("  (%d pictures failed to render)\n", failed);
 }
 #endif
