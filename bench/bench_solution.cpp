@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     const int n = argc > 1 ? std::atoi(argv[1]) : 10000;
     sudoku_set_group_maps_dir(QUADRILLO_GROUP_MAPS_DIR);
     rand_seed_thread(20261209);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::printf("sudoku_generate_solution, %d solutions per kind (seeded)\n", n);
     std::printf("%-18s %10s %10s %10s %10s %9s\n", "kind", "median us", "p99 us", "worst us", "per sec", "failures");
     SudokuHandle* h = sudoku_new();

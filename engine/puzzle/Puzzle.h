@@ -195,6 +195,9 @@ struct Puzzle {
     void initialize_first_group();
     bool initialize_rest_of_array();
     bool recursively_fill_cells(PUZZLE_CELL** list, unsigned* save);
+    bool groups_are_boxes() const;
+    bool fill_tightest_first(unsigned* save);  // Puzzle_fill_jigsaw.cpp
+    bool fill_step_allowed();
     bool set_value(PUZZLE_CELL* cell);
     bool exclude_value_from_future_cell(const PUZZLE_CELL* placed, PUZZLE_CELL* later);
     bool exclude_value_from_future_cells(const PUZZLE_CELL* placed, PUZZLE_CELL** later);

@@ -17,10 +17,10 @@ constexpr int kFrameWords = kSearchCells;  // one saved mask per remaining cell
 // The search with its fixed cell order is heavy-tailed on jigsaw maps: most starts finish within a
 // few hundred steps, but an unlucky first-group permutation can cost millions before the search
 // gives up on it. A search that has used its budget starts afresh from a new permutation, with a
-// larger budget each time, up to a bound. The box map never comes near the first budget, so its
-// solutions are the same.
+// larger budget each time. The budgets grow without bound, so the search stays complete: only the
+// stop flag or the deadline can end it without a solution. The box map never comes near the first
+// budget, so its solutions are the same as those of a single search.
 constexpr int kFirstFillBudget = 20000;
-constexpr int kMaxFillStarts = 24;
 
 }  // namespace
 
@@ -126,7 +126,8 @@ bool Puzzle::exclude_value_from_future_cells(const PUZZLE_CELL* placed, PUZZLE_C
     return true;
 }
 
-bool Puzzle::recursively_fill_cells(PUZZLE_CELL** list, unsigned* save) {
+// One search step's checks: the stop flag, the deadline (read every 1024 steps) and the budget.
+bool Puzzle::fill_step_allowed() {
     if (fill_stopped) return false;
     if (deadline_ms > 0) {
         fill_calls = static_cast<int32_t>(static_cast<uint32_t>(fill_calls) + 1);
@@ -135,7 +136,11 @@ bool Puzzle::recursively_fill_cells(PUZZLE_CELL** list, unsigned* save) {
             return false;
         }
     }
-    if (--fill_budget < 0) return false;
+    return --fill_budget >= 0;
+}
+
+bool Puzzle::recursively_fill_cells(PUZZLE_CELL** list, unsigned* save) {
+    if (!fill_step_allowed()) return false;
     PUZZLE_CELL* x = list[0];
     if (!x) return false;
     int n = 0;
@@ -154,6 +159,13 @@ bool Puzzle::recursively_fill_cells(PUZZLE_CELL** list, unsigned* save) {
     return false;
 }
 
+// True when every 3x3 box is one group: the layout the fixed greedy order was made for.
+bool Puzzle::groups_are_boxes() const {
+    for (const PUZZLE_CELL& c : cells)
+        if (c.group != cells[(c.row / 3 * 3) * 9 + c.col / 3 * 3].group) return false;
+    return true;
+}
+
 bool Puzzle::construct_solution() {
     order_groups_by_restriction();
     initialize_ordered_ptrs();
@@ -162,13 +174,17 @@ bool Puzzle::construct_solution() {
     bool ok = false;
     auto* save = static_cast<unsigned*>(std::calloc(kSearchCells * kFrameWords, sizeof(unsigned)));
     if (!save) std::abort();
+    const bool boxes = groups_are_boxes();
     int budget = kFirstFillBudget;
-    for (int start = 0; start < kMaxFillStarts && !ok && !fill_stopped; ++start, budget += kFirstFillBudget) {
+    while (!ok && !fill_stopped) {
         initialize_first_group();
         fill_budget = budget;
-        if (!initialize_rest_of_array()) continue;
-        ok = recursively_fill_cells(&ordered_cells[9], save);
+        // A cell that sees every digit of the first group sees nine distinct digits whatever their
+        // order, so no other start can do better.
+        if (!initialize_rest_of_array()) break;
+        ok = boxes ? recursively_fill_cells(&ordered_cells[9], save) : fill_tightest_first(save);
         if (!ok && fill_budget >= 0) break;  // the search ran out of choices: this map has no solution here
+        budget = budget > INT32_MAX - kFirstFillBudget ? INT32_MAX : budget + kFirstFillBudget;
     }
     std::free(save);
     // The group pointers were reordered by restriction; give them back their row-major order.
