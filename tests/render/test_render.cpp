@@ -132,18 +132,20 @@ TEST(Render, PhotoCornersStayInsideAndTraceTheFrame) {
     for (int k = 0; k < 4; ++k) {
       double x0 = t.corner_x[k], y0 = t.corner_y[k], x1 = t.corner_x[(k + 1) % 4], y1 = t.corner_y[(k + 1) % 4];
       double len = std::hypot(x1 - x0, y1 - y0), nx = -(y1 - y0) / len, ny = (x1 - x0) / len;
-      const int steps = 13;  // offsets -3..3 in half pixels
-      double profile[steps] = {};
+      // Offsets in half pixels out to a quarter cell on either side, wider than any frame line.
+      const int half = int(len / 9 / 4 * 2), steps = 2 * half + 1;
+      std::vector<double> profile(steps, 0.0);
       for (int s = 2; s <= 18; ++s) {
         double f = s / 20.0, x = x0 + (x1 - x0) * f, y = y0 + (y1 - y0) * f;
-        for (int d = 0; d < steps; ++d) profile[d] += bilinear(img, x + (d - 6) * 0.5 * nx, y + (d - 6) * 0.5 * ny);
+        for (int d = 0; d < steps; ++d)
+          profile[d] += bilinear(img, x + (d - half) * 0.5 * nx, y + (d - half) * 0.5 * ny);
       }
-      int best = int(std::min_element(profile, profile + steps) - profile);
-      double lo = best, hi = best;
-      double cut = profile[best] + 0.1 * (*std::max_element(profile, profile + steps) - profile[best]);
-      while (lo > 0 && profile[int(lo) - 1] <= cut) --lo;
-      while (hi < steps - 1 && profile[int(hi) + 1] <= cut) ++hi;
-      EXPECT_NEAR((lo + hi) / 2 * 0.5 - 3, 0, 1.0) << "seed " << seed << " side " << k;
+      int best = int(std::min_element(profile.begin(), profile.end()) - profile.begin());
+      int lo = best, hi = best;
+      double cut = profile[best] + 0.1 * (*std::max_element(profile.begin(), profile.end()) - profile[best]);
+      while (lo > 0 && profile[lo - 1] <= cut) --lo;
+      while (hi < steps - 1 && profile[hi + 1] <= cut) ++hi;
+      EXPECT_NEAR((lo + hi - 2 * half) * 0.25, 0, 1.0) << "seed " << seed << " side " << k;
     }
   }
   EXPECT_GT(checked, 30);
