@@ -144,7 +144,7 @@ void choose_look(Rng& rng, Style style, Regions regions, Diagonals diagonals, co
                    : app                       ? (rng.chance(0.85) ? kSans : kAnyPrint)
                                                : kAnyPrint;
   L.font_given = pick_font(rng, kinds);
-  L.font_text = pick_font(rng, kSerif | kSans);
+  L.font_text = pick_font(rng, app ? kSans : kSerif | kSans);
   if (app) {
     L.font_entry = rng.chance(0.6) ? L.font_given : pick_font(rng, kSans);
     L.font_pencil = L.font_given;
