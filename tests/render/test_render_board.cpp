@@ -39,6 +39,40 @@ TEST(RenderBoard, JigsawMapsAreWholeAndColouredApart) {
   EXPECT_GE(differs_from_boxes, 195);
 }
 
+// Clue digits come from a complete grid valid for every house the board shows; jigsaw maps (and
+// diagonals on them) may fall back to repeats, but only now and then.
+TEST(RenderBoard, SolutionsRespectTheBoardsHouses) {
+  int valid[4] = {};
+  for (int kind = 0; kind < 4; ++kind)
+    for (std::uint64_t seed = 1; seed <= 60; ++seed) {
+      bool jigsaw = kind & 1, diagonals = kind & 2;
+      render::Rng rng(seed);
+      render::Content c;
+      render::make_content(rng, jigsaw, diagonals, true, false, c);
+      bool ok = true;
+      for (int i = 0; i < 81; ++i) {
+        ASSERT_TRUE(c.solution[i] >= 1 && c.solution[i] <= 9);
+        if (c.givens[i]) {
+          ASSERT_EQ(c.givens[i], c.solution[i]);
+        }
+        if (c.pencil[i]) {
+          ASSERT_TRUE(c.pencil[i] >> (c.solution[i] - 1) & 1) << "notes keep the answer";
+        }
+        for (int j = i + 1; j < 81; ++j) {
+          bool peer = i / 9 == j / 9 || i % 9 == j % 9 || c.regions[i] == c.regions[j] ||
+                      (diagonals && i / 9 == i % 9 && j / 9 == j % 9) ||
+                      (diagonals && i / 9 + i % 9 == 8 && j / 9 + j % 9 == 8);
+          ok = ok && !(peer && c.solution[i] == c.solution[j]);
+        }
+      }
+      valid[kind] += ok;
+    }
+  EXPECT_EQ(valid[0], 60);
+  EXPECT_GE(valid[1], 57);
+  EXPECT_GE(valid[2], 57);
+  EXPECT_GE(valid[3], 3);  // random maps seldom admit distinct diagonals too
+}
+
 // Mean colour of a 3x3 patch near the top-left corner of a cell, clear of its lines (and, in an
 // empty cell, of any ink).
 void cell_colour(const imageio::Image& img, const render::Truth& t, int cell, int rgb[3]) {
