@@ -129,7 +129,7 @@ TEST(Render, CleanCornersSitOnTheDrawnFrame) {
 // reported corners, and on a classic board the box lines run where the corners' projective map
 // puts the thirds: the darkest band across each is centred on it.
 TEST(Render, PhotoCornersStayInsideAndTraceTheLattice) {
-  int checked = 0, boxed = 0;
+  int checked = 0, boxed = 0, skipped = 0;
   for (int seed = 100; seed < 145; ++seed) {
     Options o;
     o.seed = seed;
@@ -148,7 +148,18 @@ TEST(Render, PhotoCornersStayInsideAndTraceTheLattice) {
     double reach = std::hypot(t.corner_x[1] - t.corner_x[0], t.corner_y[1] - t.corner_y[0]) / 36;
     double off[4];
     frame_offsets(img, t, reach, off);
-    for (int k = 0; k < 4; ++k) EXPECT_NEAR(off[k], 0, 1.0) << "seed " << seed << " side " << k;
+    for (int k = 0; k < 4; ++k) {
+      // Where the page ends just past the frame, the dark table beyond is no frame to find.
+      int n = (k + 1) % 4;
+      double mx = (t.corner_x[k] + t.corner_x[n]) / 2, my = (t.corner_y[k] + t.corner_y[n]) / 2;
+      double len = std::hypot(t.corner_x[n] - t.corner_x[k], t.corner_y[n] - t.corner_y[k]);
+      double nx = -(t.corner_y[n] - t.corner_y[k]) / len, ny = (t.corner_x[n] - t.corner_x[k]) / len;
+      if (bilinear(img, mx - 2 * reach * nx, my - 2 * reach * ny) < 0.6 * bilinear(img, mx + 1.2 * reach * nx, my + 1.2 * reach * ny)) {
+        ++skipped;
+        continue;
+      }
+      EXPECT_NEAR(off[k], 0, 1.0) << "seed " << seed << " side " << k;
+    }
     if (t.region_display != render::Regions::Boxes) continue;
     ++boxed;
     for (int line = 3; line <= 6; line += 3) {
@@ -163,6 +174,7 @@ TEST(Render, PhotoCornersStayInsideAndTraceTheLattice) {
   }
   EXPECT_GT(checked, 25);
   EXPECT_GT(boxed, 12);
+  EXPECT_LT(skipped, checked / 2);
 }
 
 bool connected_regions_of_nine(const int regions[81]) {

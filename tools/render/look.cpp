@@ -115,7 +115,7 @@ void choose_look(Rng& rng, Style style, Regions regions, Diagonals diagonals, co
 
   // Where the grid sits and how big it is.
   int m = std::min(width, height);
-  double frac = app ? rng.uniform(0.6, 0.85) : rng.uniform(0.45, 0.85);
+  double frac = app ? rng.uniform(0.6, 0.85) : rng.uniform(0.45, 0.95);
   L.snap = app || (L.style == Style::Book && rng.chance(0.5));
   double cell = std::max(6.0, frac * m / 9.0);
   double gsize = cell * 9;
