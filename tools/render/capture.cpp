@@ -168,7 +168,8 @@ void choose_capture(Rng& rng, Photo photo, CaptureParams& p) {
   bool rough = photo == Photo::Rough;
   double sgn = rng.chance(0.5) ? 1 : -1;
   p.rotation_deg = sgn * rng.uniform(0, rough ? 6 : 3);
-  p.scale = rng.uniform(rough ? 0.8 : 0.88, 1.0);
+  // Above 1 the camera is closer than the page is wide, so the paper runs past the picture.
+  p.scale = rng.uniform(rough ? 0.8 : 0.88, 1.15);
   p.shift_x = rng.uniform(-1, 1) * (rough ? 0.05 : 0.03);
   p.shift_y = rng.uniform(-1, 1) * (rough ? 0.05 : 0.03);
   p.perspective = rough ? rng.uniform(0.02, 0.09) : rng.uniform(0, 0.04);
