@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include <zlib.h>
+
 #include "imageio.h"
 
 namespace {
@@ -90,6 +92,25 @@ TEST(ImageIo, RefusesBrokenDataAndBadRecords) {
   bytes.resize(bytes.size() / 2);
   if (imageio::decode_jpeg(bytes.data(), bytes.size(), out)) {
     EXPECT_EQ(out.px.size(), std::size_t(40 * 40 * 3));
+  }
+}
+
+// A well-formed header claiming a vast picture is refused before anything is allocated for it.
+TEST(ImageIo, RefusesVastPngHeaders) {
+  std::vector<unsigned char> bytes;
+  ASSERT_TRUE(imageio::encode_png(gradient(4, 4, 1), bytes));
+  auto set_be = [&](std::size_t at, std::uint32_t v) {
+    for (int k = 0; k < 4; ++k) bytes[at + k] = static_cast<unsigned char>(v >> (24 - 8 * k));
+  };
+  for (std::uint32_t side : {30000u, 40000u}) {
+    set_be(16, side);  // IHDR width and height
+    set_be(20, side);
+    set_be(29, std::uint32_t(crc32(0, &bytes[12], 17)));  // CRC over the chunk type and data
+    imageio::Image out;
+    std::string err;
+    EXPECT_FALSE(imageio::decode_png(bytes.data(), bytes.size(), out, &err)) << side;
+    EXPECT_NE(err.find("out of range"), std::string::npos) << err;
+    EXPECT_TRUE(out.px.empty());
   }
 }
 

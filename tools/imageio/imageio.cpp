@@ -41,7 +41,7 @@ bool spill(const std::string& path, const std::vector<unsigned char>& bytes, std
   return true;
 }
 
-bool sides_ok(long w, long h) { return w > 0 && h > 0 && w <= kMaxSide && h <= kMaxSide; }
+bool sides_ok(long w, long h) { return w > 0 && h > 0 && w <= kMaxSide && h <= kMaxSide && w * h <= kMaxPixels; }
 
 // ---- PNG ----
 

@@ -16,9 +16,10 @@ struct Image {
   std::vector<unsigned char> px;
 };
 
-// Pictures beyond this many pixels on a side are refused on read, so a hostile
+// Pictures beyond this many pixels on a side, or in all, are refused on read, so a hostile
 // header cannot ask for an absurd allocation.
 inline constexpr int kMaxSide = 32768;
+inline constexpr long kMaxPixels = 1L << 27;
 
 // True when the record's fields are consistent (bpp 1, 3 or 4, sizes positive, buffer full).
 bool valid(const Image& img);

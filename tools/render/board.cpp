@@ -35,9 +35,13 @@ Rgb cell_fill(const Look& L, const Content& c, int i) {
   else if (L.alt_boxes && ((i / 27) + (i % 9) / 3) % 2 == 1)
     f = mix(L.board, L.dark ? Rgb{1, 1, 1} : Rgb{0, 0, 0}, 0.08);
   if (L.selected >= 0) {
+    // An app marks the chosen cell, tints its houses and the cells holding the same digit.
     int s = L.selected;
     bool peer = s / 9 == i / 9 || s % 9 == i % 9 || c.regions[s] == c.regions[i];
+    int shown = c.givens[s] ? c.givens[s] : c.entries[s];
+    bool same = shown && (c.givens[i] == shown || c.entries[i] == shown);
     if (i == s) f = L.highlight;
+    else if (same) f = mix(f, L.highlight, 0.7);
     else if (peer && L.style == Style::App) f = mix(f, L.highlight, 0.35);
   }
   if (c.diagonals && on_diagonal(i) && (L.diagonals == Diagonals::Shade || L.diagonals == Diagonals::Tint))
@@ -157,7 +161,10 @@ void draw_board(cairo_t* cr, const Look& L, const Content& c) {
       cairo_save(cr);
       cairo_translate(cr, cx + wobble(i, 4) * j, cy + wobble(i, 5) * j);
       if (hand) cairo_rotate(cr, wobble(i, 6) * 0.12);
-      draw_digit(cr, L.font_entry, size, 0, 0, c.entries[i], L.entry);
+      // Apps show a wrong entry in red; on paper a wrong entry looks like any other.
+      bool flagged = !hand && c.entries[i] != c.solution[i];
+      Rgb red = L.dark ? Rgb{1.0, 0.45, 0.45} : Rgb{0.85, 0.12, 0.12};
+      draw_digit(cr, L.font_entry, size, 0, 0, c.entries[i], flagged ? red : L.entry);
       cairo_restore(cr);
     } else if (c.pencil[i]) {
       for (int d = 1; d <= 9; ++d) {

@@ -67,7 +67,7 @@ void light(const CaptureParams& p, int w, int h, std::vector<unsigned char>& img
   double ca = std::cos(p.light_angle), sa = std::sin(p.light_angle);
   double sc = std::cos(p.shadow_angle), ss = std::sin(p.shadow_angle);
   double sx = p.shadow_x * w, sy = p.shadow_y * h, soft = std::max(1.0, p.shadow_soft * half);
-  const double gain[3] = {1 + p.warm, 1, 1 - p.warm};
+  const double gain[3] = {1 + p.warm - p.tint / 2, 1 + p.tint, 1 - p.warm - p.tint / 2};
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       double dx = (x - cx) / half, dy = (y - cy) / half;
@@ -168,7 +168,8 @@ void choose_capture(Rng& rng, Photo photo, CaptureParams& p) {
   bool rough = photo == Photo::Rough;
   double sgn = rng.chance(0.5) ? 1 : -1;
   p.rotation_deg = sgn * rng.uniform(0, rough ? 6 : 3);
-  p.scale = rng.uniform(rough ? 0.8 : 0.88, 1.0);
+  // Above 1 the camera is closer than the page is wide, so the paper runs past the picture.
+  p.scale = rng.uniform(rough ? 0.8 : 0.88, 1.15);
   p.shift_x = rng.uniform(-1, 1) * (rough ? 0.05 : 0.03);
   p.shift_y = rng.uniform(-1, 1) * (rough ? 0.05 : 0.03);
   p.perspective = rough ? rng.uniform(0.02, 0.09) : rng.uniform(0, 0.04);
@@ -184,7 +185,8 @@ void choose_capture(Rng& rng, Photo photo, CaptureParams& p) {
     p.shadow_soft = rng.uniform(0.02, 0.3);
   }
   p.warm = rng.uniform(-1, 1) * (rough ? 0.08 : 0.04);
-  p.blur_sigma = rng.uniform(rough ? 0.5 : 0, rough ? 1.8 : 0.8);
+  p.tint = rng.uniform(-1, 1) * (rough ? 0.06 : 0.03);
+  p.blur_sigma = rng.uniform(rough ? 0.5 : 0, rough ? 2.4 : 0.8);
   p.noise_sigma = rng.uniform(rough ? 3 : 0, rough ? 10 : 4);
   p.jpeg_quality = rng.range(rough ? 35 : 60, rough ? 80 : 95);
 }
@@ -237,7 +239,7 @@ bool capture(Rng& rng, CaptureParams& p, const std::vector<unsigned char>& page,
       py[k] = gy[k];
     }
   }
-  if (p.light_base != 1 || p.light_slope != 0 || p.vignette != 0 || p.shadow != 0 || p.warm != 0)
+  if (p.light_base != 1 || p.light_slope != 0 || p.vignette != 0 || p.shadow != 0 || p.warm != 0 || p.tint != 0)
     light(p, w, h, out.px);
   blur(p.blur_sigma, w, h, out.px);
   noise(rng, p.noise_sigma, out.px);

@@ -68,16 +68,12 @@ Box largest_free(const Look& L, int W, int H, double gap) {
   return b[best];
 }
 
-// A small lattice somewhere else on the page: a crossword corner or yesterday's solution.
-void other_grid(cairo_t* cr, Rng& rng, const Look& L, Box zone) {
-  double side = std::min(zone.w, zone.h) * rng.uniform(0.6, 0.9);
-  side = std::min(side, L.gsize * 0.6);
-  if (side < 40) return;
-  double x = zone.x + rng.unit() * (zone.w - side), y = zone.y + rng.unit() * (zone.h - side);
+// A lattice drawn on a cleared square: a crossword (n x n with black squares) or a Sudoku (9 x 9
+// with box lines and digits, `fill` of its cells holding one).
+void lattice(cairo_t* cr, Rng& rng, const Look& L, double x, double y, double side, bool crossword, double fill) {
   set(cr, L.background);
   cairo_rectangle(cr, x - 4, y - 4, side + 8, side + 8);
   cairo_fill(cr);
-  bool crossword = rng.chance(0.5);
   int n = crossword ? rng.range(7, 13) : 9;
   double cell = side / n;
   set(cr, L.clutter_ink);
@@ -87,29 +83,47 @@ void other_grid(cairo_t* cr, Rng& rng, const Look& L, Box zone) {
         cairo_rectangle(cr, x + (i % n) * cell, y + (i / n) * cell, cell, cell);
         cairo_fill(cr);
       }
-  cairo_set_line_width(cr, std::max(0.6, cell * 0.05));
-  for (int k = 0; k <= n; ++k) {
-    cairo_move_to(cr, x + k * cell, y);
-    cairo_line_to(cr, x + k * cell, y + side);
-    cairo_move_to(cr, x, y + k * cell);
-    cairo_line_to(cr, x + side, y + k * cell);
-  }
-  cairo_stroke(cr);
-  if (!crossword) {
-    cairo_set_line_width(cr, std::max(1.2, cell * 0.12));
-    for (int k = 0; k <= 9; k += 3) {
+  for (int pass = 0; pass < (crossword ? 1 : 2); ++pass) {
+    cairo_set_line_width(cr, pass == 0 ? std::max(0.6, cell * 0.04) : std::max(1.2, cell * 0.09));
+    for (int k = 0; k <= n; k += pass == 0 ? 1 : 3) {
       cairo_move_to(cr, x + k * cell, y);
       cairo_line_to(cr, x + k * cell, y + side);
       cairo_move_to(cr, x, y + k * cell);
       cairo_line_to(cr, x + side, y + k * cell);
     }
     cairo_stroke(cr);
-    if (cell >= 5)
-      for (int i = 0; i < 81; ++i) {
-        char s[2] = {char('1' + rng.below(9)), 0};
-        text(cr, L.font_text, cell * 0.7, x + (i % 9 + 0.28) * cell, y + (i / 9 + 0.78) * cell, s, L.clutter_ink);
-      }
   }
+  if (!crossword && cell >= 5)
+    for (int i = 0; i < 81; ++i) {
+      if (!rng.chance(fill)) continue;
+      char s[2] = {char('1' + rng.below(9)), 0};
+      text(cr, L.font_text, cell * 0.7, x + (i % 9 + 0.28) * cell, y + (i / 9 + 0.78) * cell, s, L.clutter_ink);
+    }
+}
+
+// A small lattice somewhere else on the page: a crossword corner or yesterday's solution.
+void other_grid(cairo_t* cr, Rng& rng, const Look& L, Box zone) {
+  double side = std::min(zone.w, zone.h) * rng.uniform(0.6, 0.9);
+  side = std::min(side, L.gsize * 0.6);
+  if (side < 40) return;
+  double x = zone.x + rng.unit() * (zone.w - side), y = zone.y + rng.unit() * (zone.h - side);
+  lattice(cr, rng, L, x, y, side, rng.chance(0.5), 1.0);
+}
+
+// The next puzzle on the page, as big as ours, cut off by the picture's edge as a close photo cuts
+// it; never more than half of it shows, so the picture still holds one whole grid.
+void neighbour_grid(cairo_t* cr, Rng& rng, const Look& L, int W, int H) {
+  double gap = rng.uniform(0.5, 2.0) * L.gsize / 9 + L.frame_w;
+  int side = rng.below(4);
+  double x = L.gx, y = L.gy, s = L.gsize;
+  if (side == 0) y -= s + gap;
+  if (side == 1) y += s + gap;
+  if (side == 2) x -= s + gap;
+  if (side == 3) x += s + gap;
+  double vx = std::max(0.0, std::min(x + s, double(W)) - std::max(x, 0.0));
+  double vy = std::max(0.0, std::min(y + s, double(H)) - std::max(y, 0.0));
+  if (vx * vy > 0.5 * s * s || vx * vy <= 0) return;
+  lattice(cr, rng, L, x, y, s, false, 0.3);
 }
 
 void newspaper(cairo_t* cr, Rng& rng, const Look& L, int W, int H) {
@@ -145,6 +159,7 @@ void newspaper(cairo_t* cr, Rng& rng, const Look& L, int W, int H) {
     cairo_stroke(cr);
   }
   if (rng.chance(0.35)) other_grid(cr, rng, L, largest_free(L, W, H, pad + 6));
+  if (rng.chance(0.4)) neighbour_grid(cr, rng, L, W, H);
 }
 
 void book(cairo_t* cr, Rng& rng, const Look& L, int W, int H) {

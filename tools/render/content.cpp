@@ -39,6 +39,91 @@ void make_solution(Rng& rng, int out[81]) {
     }
 }
 
+// Completes a grid whose houses are the rows, the columns, the given regions and, when asked, the
+// two long diagonals. Depth-first; each step branches on the narrowest choice: the cell with the
+// fewest open digits, or the house and digit with the fewest open cells (a hidden single is a
+// choice of one), in random order. Gives up after `budget` steps: some maps have no grid at all.
+struct Filler {
+  Rng& rng;
+  int houses;
+  int cells_of[29][9];  // rows 0..8, columns 9..17, regions 18..26, diagonals 27 and 28
+  int house_of[81][5];  // the houses of a cell, -1 for none
+  int used[29];         // digits taken per house, bit d-1
+  int grid[81];
+  long budget;
+
+  int open(int i) const {
+    int m = 0;
+    for (int h : house_of[i])
+      if (h >= 0) m |= used[h];
+    return ~m & 0x1FF;
+  }
+  void put(int i, int d) {
+    grid[i] = d + 1;
+    for (int h : house_of[i])
+      if (h >= 0) used[h] |= 1 << d;
+  }
+  void take(int i, int d) {
+    grid[i] = 0;
+    for (int h : house_of[i])
+      if (h >= 0) used[h] &= ~(1 << d);
+  }
+  bool run() {
+    if (--budget < 0) return false;
+    int cand[81], best_cell = -1, best_n = 10;
+    for (int i = 0; i < 81; ++i) {
+      cand[i] = grid[i] ? 0 : open(i);
+      if (grid[i]) continue;
+      int n = __builtin_popcount(cand[i]);
+      if (n < best_n) best_cell = i, best_n = n;
+    }
+    if (best_cell < 0) return true;
+    if (best_n == 0) return false;
+    int best_house = -1, best_digit = 0;
+    for (int h = 0; h < houses && best_n > 1; ++h)
+      for (int d = 0; d < 9; ++d) {
+        if (used[h] >> d & 1) continue;
+        int n = 0;
+        for (int i : cells_of[h]) n += cand[i] >> d & 1;
+        if (n == 0) return false;
+        if (n < best_n) best_n = n, best_house = h, best_digit = d;
+      }
+    int opts[9], n = 0;
+    if (best_house < 0) {
+      for (int d = 0; d < 9; ++d)
+        if (cand[best_cell] >> d & 1) opts[n++] = d;
+    } else {
+      for (int i : cells_of[best_house])
+        if (cand[i] >> best_digit & 1) opts[n++] = i;
+    }
+    for (int k = n - 1; k > 0; --k) std::swap(opts[k], opts[rng.below(k + 1)]);
+    for (int k = 0; k < n; ++k) {
+      int cell = best_house < 0 ? best_cell : opts[k], d = best_house < 0 ? opts[k] : best_digit;
+      put(cell, d);
+      if (run()) return true;
+      take(cell, d);
+    }
+    return false;
+  }
+};
+
+bool fill_grid(Rng& rng, const int regions[81], bool diagonals, int out[81]) {
+  Filler f{rng, diagonals ? 29 : 27, {}, {}, {}, {}, 1500};
+  int fill[29] = {};
+  for (int i = 0; i < 81; ++i) {
+    int r = i / 9, c = i % 9;
+    int* h = f.house_of[i];
+    h[0] = r, h[1] = 9 + c, h[2] = 18 + regions[i];
+    h[3] = diagonals && r == c ? 27 : -1;
+    h[4] = diagonals && r + c == 8 ? 28 : -1;
+    for (int k : f.house_of[i])
+      if (k >= 0) f.cells_of[k][fill[k]++] = i;
+  }
+  if (!f.run()) return false;
+  std::copy(f.grid, f.grid + 81, out);
+  return true;
+}
+
 void renumber(int regions[81]) {
   int map[9];
   std::fill(map, map + 9, -1);
@@ -155,11 +240,15 @@ void make_content(Rng& rng, bool jigsaw, bool diagonals, bool marks, bool full_n
   std::memset(&c, 0, sizeof c);
   c.jigsaw = jigsaw;
   c.diagonals = diagonals;
+  for (int i = 0; i < 81; ++i) c.regions[i] = (i / 27) * 3 + (i % 9) / 3;
   make_solution(rng, c.solution);
-  if (jigsaw) {
-    make_jigsaw(rng, c.regions);
-  } else {
-    for (int i = 0; i < 81; ++i) c.regions[i] = (i / 27) * 3 + (i % 9) / 3;
+  // A jigsaw map or marked diagonals want a grid of their own; a map without one (or slow to
+  // fill) is redrawn. Random maps rarely admit distinct diagonals as well, so after a few tries
+  // the diagonals may repeat a digit; after more, the map keeps the box grid's digits.
+  bool done = !jigsaw && !diagonals;
+  for (int attempt = 0; !done && attempt < 10; ++attempt) {
+    if (jigsaw) make_jigsaw(rng, c.regions);
+    done = fill_grid(rng, c.regions, diagonals && attempt < 3, c.solution);
   }
   int cells[81];
   for (int i = 0; i < 81; ++i) cells[i] = i;

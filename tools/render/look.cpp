@@ -115,7 +115,7 @@ void choose_look(Rng& rng, Style style, Regions regions, Diagonals diagonals, co
 
   // Where the grid sits and how big it is.
   int m = std::min(width, height);
-  double frac = app ? rng.uniform(0.6, 0.92) : rng.uniform(0.45, 0.85);
+  double frac = app ? rng.uniform(0.6, 0.85) : rng.uniform(0.45, 0.95);
   L.snap = app || (L.style == Style::Book && rng.chance(0.5));
   double cell = std::max(6.0, frac * m / 9.0);
   double gsize = cell * 9;
@@ -144,7 +144,7 @@ void choose_look(Rng& rng, Style style, Regions regions, Diagonals diagonals, co
                    : app                       ? (rng.chance(0.85) ? kSans : kAnyPrint)
                                                : kAnyPrint;
   L.font_given = pick_font(rng, kinds);
-  L.font_text = pick_font(rng, kSerif | kSans);
+  L.font_text = pick_font(rng, app ? kSans : kSerif | kSans);
   if (app) {
     L.font_entry = rng.chance(0.6) ? L.font_given : pick_font(rng, kSans);
     L.font_pencil = L.font_given;

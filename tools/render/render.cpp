@@ -1,6 +1,7 @@
 // Puts the stages together: content, look, page drawing, capture; names and the truth as JSON.
 #include <cairo.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -166,6 +167,22 @@ bool render(const Options& opt, imageio::Image& out, Truth& t, std::string* err)
   t.blur_sigma = float(p.blur_sigma);
   t.noise_sigma = float(p.noise_sigma);
   t.jpeg_quality = p.jpeg_quality;
+  return true;
+}
+
+bool cell_corners(const Truth& t, int row, int col, float xs[4], float ys[4]) {
+  if (row < 0 || row > 8 || col < 0 || col > 8) return false;
+  const double ux[4] = {0, 9, 9, 0}, uy[4] = {0, 0, 9, 9};
+  double dx[4], dy[4], h[9];
+  for (int k = 0; k < 4; ++k) dx[k] = t.corner_x[k], dy[k] = t.corner_y[k];
+  if (!homography(ux, uy, dx, dy, h)) return false;
+  const int cx[4] = {col, col + 1, col + 1, col}, cy[4] = {row, row, row + 1, row + 1};
+  for (int k = 0; k < 4; ++k) {
+    double d = h[6] * cx[k] + h[7] * cy[k] + h[8];
+    if (std::fabs(d) < 1e-12) return false;
+    xs[k] = float((h[0] * cx[k] + h[1] * cy[k] + h[2]) / d);
+    ys[k] = float((h[3] * cx[k] + h[4] * cy[k] + h[5]) / d);
+  }
   return true;
 }
 

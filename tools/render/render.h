@@ -73,6 +73,12 @@ inline constexpr int kMaxSide = 4096;
 // False (with a reason in err) for sizes outside kMinSide..kMaxSide or a drawing failure.
 bool render(const Options& opt, imageio::Image& out, Truth& truth, std::string* err = nullptr);
 
+// Where cell (row, col) lies in the picture: the four points (TL, TR, BR, BL, pixel-centre units) at
+// which the frame's projective map puts the cell's corners. The grid is a flat square seen through
+// a camera, so the map from the four outer corners places every inner line exactly.
+// False for a row or column outside 0..8 or corners that span no area.
+bool cell_corners(const Truth& truth, int row, int col, float xs[4], float ys[4]);
+
 // The truth as one JSON object (see README.md for the fields).
 std::string truth_json(const Options& opt, const Truth& truth);
 

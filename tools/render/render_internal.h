@@ -111,7 +111,8 @@ struct CaptureParams {
   double light_base, light_slope, light_angle, vignette;
   double shadow;                 // darkening of the shadowed part, 0 none
   double shadow_x, shadow_y, shadow_angle, shadow_soft;
-  double warm;                   // white balance shift
+  double warm;                   // white balance shift, blue to amber
+  double tint;                   // and green to magenta
   double blur_sigma;
   double noise_sigma;
   int jpeg_quality;              // 0: no JPEG
