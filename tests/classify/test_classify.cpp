@@ -254,3 +254,43 @@ TEST(Classify, CandidatesBeforeATechniqueAndTheNameTables) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ClassifyVariants, BestOrientationIsNeverHarderAndMapsCellsBack) {
+    const Grid hard = square(kHard);
+    int t = -1;
+    const ClassifyResult plain = classify(hard);
+    const ClassifyResult best = classify_puzzle_best_orientation(0, 0, hard.clues, hard.groups, 0, &t);
+    ASSERT_TRUE(t >= 0 && t < 8);
+    EXPECT_TRUE(best.unique);
+    EXPECT_LE(gen_bucket_index(best.label), gen_bucket_index(plain.label));
+    for (int k = 0; k < 81; ++k) EXPECT_EQ(best.cell_digit[k], plain.cell_digit[k]) << k;
+
+    // Every orientation of a full grid gives the same verdict: the first one stays.
+    const Grid full = square(kGrid);
+    classify_puzzle_best_orientation(0, 0, full.clues, full.groups, 0, &t);
+    EXPECT_EQ(t, 0);
+}
+
+TEST(ClassifyVariants, NoUniqueVerdictFallsBackToThePlainOne) {
+    const Grid two = square(with_open(kGrid, {3, 4, 30, 31}));
+    int t = -1;
+    const ClassifyResult r = classify_puzzle_best_orientation(0, 0, two.clues, two.groups, 0, &t);
+    const ClassifyResult plain = classify(two);
+    EXPECT_EQ(t, 0);
+    EXPECT_EQ(std::memcmp(&r, &plain, sizeof r), 0);
+    EXPECT_STREQ(classify_puzzle_for_pool(0, 0, two.clues, two.groups, 0), "unsolvable");
+
+    Grid clash = square(kHard);
+    clash.clues[0][0] = 8;
+    t = -1;
+    EXPECT_STREQ(classify_puzzle_best_orientation(0, 0, clash.clues, clash.groups, 0, &t).description,
+                 "No solution — the given digits contradict");
+    EXPECT_EQ(t, 0);
+    EXPECT_STREQ(classify_puzzle_for_pool(0, 0, clash.clues, clash.groups, 0), "unsolvable");
+    const Grid hard = square(kHard);
+    EXPECT_STREQ(classify_puzzle_for_pool(0, 0, hard.clues, hard.groups, 0), "beyond_hell");
+}
+
+}  // namespace
