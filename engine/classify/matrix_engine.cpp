@@ -47,18 +47,12 @@ std::unique_ptr<Ops> build(bool x, const int groups[9][9]) {
         for (int a : unit_cells[u])
             for (int b : unit_cells[u]) peer[a][b] = a != b;
 
-    for (int u = 0; u < n_units; ++u) {
-        int lo = kWords, hi = 0;
-        for (int d = 0; d < 9; ++d)
-            for (int k : unit_cells[u]) {
-                const int b = 9 * k + d;
-                ops->unit_digit[9 * u + d].set(b);
-                if ((b >> 6) < lo) lo = b >> 6;
-                if ((b >> 6) > hi) hi = b >> 6;
-            }
-        ops->unit_words[u][0] = static_cast<uint8_t>(lo);
-        ops->unit_words[u][1] = static_cast<uint8_t>(hi);
-    }
+    for (int u = 0; u < n_units; ++u)
+        for (int i = 0; i < 9; ++i) {
+            const int k = unit_cells[u][i];
+            ops->unit_cells[u][i] = static_cast<uint8_t>(k);
+            for (int d = 0; d < 9; ++d) ops->unit_digit[9 * u + d].set(9 * k + d);
+        }
     for (int k = 0; k < 81; ++k)
         for (int d = 0; d < 9; ++d) {
             Vec& e = ops->elim[9 * k + d];
@@ -74,22 +68,87 @@ inline void or_into(Vec& a, const Vec& b) {
     for (int i = 0; i < kWords; ++i) a.w[i] |= b.w[i];
 }
 
-// How many bits of unit-digit mask m lie in v (0, 1 or 2 for "more"), and the lowest one.
-inline int meets(const Vec& m, const Vec& v, int lo, int hi, int* bit) {
-    int n = 0;
-    for (int i = lo; i <= hi; ++i) {
-        const uint64_t x = m.w[i] & v.w[i];
-        if (!x) continue;
-        if (n == 0) *bit = 64 * i + __builtin_ctzll(x);
-        n += __builtin_popcountll(x);
-        if (n > 1) return 2;
+// The nine-bit digit sets of every cell, read out of the bit sets once per propagation pass: the
+// unit scans then work on small masks instead of 729-bit ones.
+struct CellMasks {
+    uint16_t cand[81];
+    uint16_t fixed[81];
+};
+
+inline void read_cells(const Vec& cand, const Vec& fixed, CellMasks& m) {
+    for (int k = 0; k < 81; ++k) {
+        m.cand[k] = static_cast<uint16_t>(cand.cell(k));
+        m.fixed[k] = static_cast<uint16_t>(fixed.cell(k));
     }
-    return n;
 }
 
-inline bool meets_any(const Vec& m, const Vec& v, int lo, int hi) {
-    for (int i = lo; i <= hi; ++i)
-        if (m.w[i] & v.w[i]) return true;
+// For unit u: the digits held by exactly one cell's candidates, by at least one, and already placed.
+inline void unit_digits(const Ops& ops, const CellMasks& m, int u, unsigned* once, unsigned* twice, unsigned* placed) {
+    unsigned o = 0, t = 0, p = 0;
+    for (int i = 0; i < 9; ++i) {
+        const int k = ops.unit_cells[u][i];
+        t |= o & m.cand[k];
+        o |= m.cand[k];
+        p |= m.fixed[k];
+    }
+    *once = o & ~t;
+    *twice = o;
+    *placed = p;
+}
+
+// Propagation to the closure of naked and hidden singles; false when a placement clashes (cand is
+// then empty). On true, `m` holds the cells of the final state.
+bool propagate(const Ops& ops, Vec& cand, Vec& fixed, bool hidden, CellMasks& m) {
+    Vec e{};
+    for (int i = 0; i < kWords; ++i)
+        for (uint64_t f = fixed.w[i]; f; f &= f - 1) or_into(e, ops.elim[64 * i + __builtin_ctzll(f)]);
+    for (;;) {
+        for (int i = 0; i < kWords; ++i) cand.w[i] = (cand.w[i] & ~e.w[i]) | fixed.w[i];
+        read_cells(cand, fixed, m);
+        int list[81];
+        int n = 0;
+        for (int k = 0; k < 81; ++k) {
+            const unsigned c = m.cand[k];
+            if (!m.fixed[k] && c && !(c & (c - 1))) list[n++] = 9 * k + __builtin_ctz(c);
+        }
+        for (int u = 0; hidden && u < ops.n_units && n < 81; ++u) {
+            unsigned once, any, placed;
+            unit_digits(ops, m, u, &once, &any, &placed);
+            for (unsigned single = once & ~placed; single && n < 81; single &= single - 1) {
+                const int d = __builtin_ctz(single);
+                for (int i = 0; i < 9; ++i) {
+                    const int k = ops.unit_cells[u][i];
+                    if (m.cand[k] >> d & 1) {
+                        list[n++] = 9 * k + d;
+                        break;
+                    }
+                }
+            }
+        }
+        bool added = false;
+        for (int i = 0; i < n; ++i) {
+            const int b = list[i];
+            if (fixed.test(b)) continue;
+            if (e.test(b)) {
+                cand = Vec{};
+                return false;
+            }
+            fixed.set(b);
+            or_into(e, ops.elim[b]);
+            added = true;
+        }
+        if (!added) return true;
+    }
+}
+
+bool contradiction(const Ops& ops, const CellMasks& m) {
+    for (int k = 0; k < 81; ++k)
+        if (!m.cand[k]) return true;
+    for (int u = 0; u < ops.n_units; ++u) {
+        unsigned once, any, placed;
+        unit_digits(ops, m, u, &once, &any, &placed);
+        if (any != 0x1ff) return true;
+    }
     return false;
 }
 
@@ -114,73 +173,32 @@ const Ops* compile(bool x, const int groups[9][9]) {
 }
 
 void singles_fix(const Ops& ops, Vec& cand, Vec& fixed, bool hidden) {
-    Vec e{};
-    for (int i = 0; i < kWords; ++i)
-        for (uint64_t m = fixed.w[i]; m; m &= m - 1) or_into(e, ops.elim[64 * i + __builtin_ctzll(m)]);
-    for (;;) {
-        for (int i = 0; i < kWords; ++i) cand.w[i] = (cand.w[i] & ~e.w[i]) | fixed.w[i];
-        int list[81];
-        int n = 0;
-        for (int k = 0; k < 81; ++k) {
-            if (fixed.cell(k)) continue;
-            const unsigned c = cand.cell(k);
-            if (c && !(c & (c - 1))) list[n++] = 9 * k + __builtin_ctz(c);
-        }
-        if (hidden) {
-            for (int u = 0; u < ops.n_units && n < 81; ++u) {
-                const int lo = ops.unit_words[u][0], hi = ops.unit_words[u][1];
-                for (int d = 0; d < 9 && n < 81; ++d) {
-                    const Vec& m = ops.unit_digit[9 * u + d];
-                    int b = 0;
-                    if (meets_any(m, fixed, lo, hi) || meets(m, cand, lo, hi, &b) != 1) continue;
-                    if (!fixed.test(b)) list[n++] = b;
-                }
-            }
-        }
-        if (n == 0) return;
-        bool added = false;
-        for (int i = 0; i < n; ++i) {
-            const int b = list[i];
-            if (fixed.test(b)) continue;
-            if (e.test(b)) {
-                cand = Vec{};
-                return;
-            }
-            fixed.set(b);
-            or_into(e, ops.elim[b]);
-            added = true;
-        }
-        if (!added) return;
-    }
+    CellMasks m;
+    propagate(ops, cand, fixed, hidden, m);
 }
 
-bool contradiction(const Ops& ops, const Vec& cand, const Vec&) {
-    for (int k = 0; k < 81; ++k)
-        if (!cand.cell(k)) return true;
-    for (int u = 0; u < ops.n_units; ++u) {
-        const int lo = ops.unit_words[u][0], hi = ops.unit_words[u][1];
-        for (int d = 0; d < 9; ++d)
-            if (!meets_any(ops.unit_digit[9 * u + d], cand, lo, hi)) return true;
-    }
-    return false;
+bool contradiction(const Ops& ops, const Vec& cand, const Vec& fixed) {
+    CellMasks m;
+    read_cells(cand, fixed, m);
+    return contradiction(ops, m);
 }
 
 int count_completions_collect(const Ops& ops, Vec cand, Vec fixed, int limit, int (*out)[81], int n_collected,
                               long& budget) {
     if (budget-- <= 0) return -1;
-    singles_fix(ops, cand, fixed, true);
-    if (contradiction(ops, cand, fixed)) return 0;
+    CellMasks m;
+    if (!propagate(ops, cand, fixed, true, m) || contradiction(ops, m)) return 0;
     int best = -1, best_n = 10;
     unsigned best_mask = 0;
     for (int k = 0; k < 81; ++k) {
-        if (fixed.cell(k)) continue;
-        const unsigned c = cand.cell(k);
+        if (m.fixed[k]) continue;
+        const unsigned c = m.cand[k];
         const int n = __builtin_popcount(c);
         if (n < best_n) best = k, best_n = n, best_mask = c;
     }
     if (best < 0) {
         if (out && (n_collected == 0 || n_collected == 1))
-            for (int k = 0; k < 81; ++k) out[n_collected][k] = __builtin_ctz(fixed.cell(k)) + 1;
+            for (int k = 0; k < 81; ++k) out[n_collected][k] = __builtin_ctz(m.fixed[k]) + 1;
         return 1;
     }
     int found = 0;

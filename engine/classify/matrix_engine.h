@@ -35,7 +35,7 @@ struct Ops {
     Vec elim[kBits];                  // what placing the digit of bit b removes: its cell's other digits, its peers' same digit
     Vec unit_digit[kMaxUnits * 9];    // entry 9 * unit + digit - 1: the bits of that digit over the unit's cells
     int32_t n_units;                  // 27, or 29 with x
-    uint8_t unit_words[kMaxUnits][2]; // first and last word any of the unit's masks touches
+    uint8_t unit_cells[kMaxUnits][9]; // the cells of each unit, in increasing order
 };
 
 // The rules of this map, built on first use and kept, shared by every thread, until the process
