@@ -117,6 +117,76 @@ void sudoku_maxed_digits(SudokuHandle* h, int* flags);
  * lines, both inclusive. 1 when a grid was found; 0 leaves out untouched. */
 int sudoku_ocr_locate(const unsigned char* pixels, int w, int h, int bpp, int* out);
 
+/* ---- Classification and transforms ----
+ * Grids are 9 x 9 ints, row-major: clues hold a digit 1..9 or 0, groups the group 0..8 of each cell and
+ * must form nine groups of nine cells. Map kind 1 = irregular, adjacency 1 = x (else square, regular).
+ * Clues outside 0..9 or a group array that is not such a map are refused: the sudoku_ calls return 0,
+ * classify_puzzle reports "unsolvable" without looking further. Classification may run on several
+ * threads at once. */
+
+/* The verdict of classify_puzzle. The strings are constants of the library. */
+typedef struct ClassifyResult {
+    const char* label;       /* bucket word ("quickie" .. "beyond_hell") or "unsolvable" */
+    const char* description; /* readable difficulty */
+    int level;               /* ladder index 0..15 of the last level that solved a cell, 16: search, -1: none */
+    unsigned char solved;    /* every cell is known */
+    unsigned char solvable;  /* at least one solution */
+    unsigned char unique;    /* exactly one solution */
+    unsigned char budget_exhausted; /* the search gave up before it knew the count */
+    int cell_method[81];     /* technique (or finer kind 30..53, 27 for search) that solved each cell; -2: given or unsolved */
+    int cell_digit[81];      /* given or found digit, 0 when unknown */
+    unsigned char cell_given[81];
+    int clue_count;
+} ClassifyResult;
+
+/* The record sudoku_classify_clues fills (1076 bytes). */
+typedef struct ClassifyInfo {
+    int bucket; /* 0..9 from the label, -1 for "unsolvable" or an unknown label */
+    int level;
+    int solvable;
+    int unique;
+    int solved;
+    int clue_count;
+    int cell_method[81];
+    int cell_digit[81];
+    int cell_given[81];
+    char label[16];
+    char description[64];
+} ClassifyInfo;
+
+/* Uniqueness and difficulty of a clue grid; budget > 0 bounds the exact search in nodes (0: none). */
+ClassifyResult classify_puzzle(int map_type, int adjacency, const int clues[9][9], const int groups[9][9],
+                               long budget);
+/* The easiest verdict over the eight orientations; *orientation (may be null) gets the one used. */
+ClassifyResult classify_puzzle_best_orientation(int map_type, int adjacency, const int clues[9][9],
+                                                const int groups[9][9], long budget, int* orientation);
+/* Only the label of classify_puzzle. */
+const char* classify_puzzle_for_pool(int map_type, int adjacency, const int clues[9][9], const int groups[9][9],
+                                     long budget);
+/* The 81 candidate masks just before technique `method` would be needed; 1, or 0 for a null out or
+ * refused grids. */
+int candidate_state_at_level(int map_type, int adjacency, const int clues[9][9], const int groups[9][9], int method,
+                             int* out);
+/* The canonical clues and groups; *orientation gets the orientation 0..7, digit_map[d] the label of d. */
+void canonical_form(const int clues[9][9], const int groups[9][9], int out_clues[9][9], int out_groups[9][9],
+                    int* orientation, int* digit_map);
+/* Names: bucket words by index 0..9 and back (-1 when unknown), "square"/"irregular", "regular"/"x";
+ * an index out of range gives the empty string. */
+int gen_bucket_index(const char* name);
+const char* gen_bucket_name(int index);
+const char* gen_map_name(int map_type);
+const char* gen_adj_name(int adjacency);
+
+/* Classifies clues[81] on groups[81] into *out; 1, or 0 for a null pointer or refused grids. */
+int sudoku_classify_clues(const int* clues, const int* groups, int map_kind, int adjacency, ClassifyInfo* out);
+/* The same for the clues and groups of a game; 0 for a null handle or out, or broken stored cells. */
+int sudoku_classify_handle(SudokuHandle* h, int map_kind, int adjacency, ClassifyInfo* out);
+/* The candidates of the game's clue grid just before technique `level` would be needed, into out[81]. */
+int sudoku_candidate_state_handle(SudokuHandle* h, int map_kind, int adjacency, int level, int* out);
+/* Turns 5184 puzzle bytes in place by symmetry `type` (0..7) and renames the digits: permutation[i] is
+ * the new digit for digit i + 1. Any invalid request leaves the bytes unchanged. */
+void sudoku_transform_puzzle(void* bytes, unsigned type, const int* permutation);
+
 /* ---- Digit-set and combination tables ---- */
 
 extern const int set_bit_array[1024];     /* number of set bits of i */

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 // A square matrix of N x N values, row-major; Matrix<int, 9> is a group map (group 0..8 per cell).
 template <typename T, int N>
@@ -179,6 +180,7 @@ struct Puzzle {
     int64_t node_limit;
     int64_t node_count;
     uint8_t node_limit_hit;
+    uint32_t first_solution[N_CELLS];  // candidate masks of the first solution the last search found
 
     // first cell of each house, row-major; dimensions 3 and 4 use entry 0 only
     PUZZLE_CELL* first_in_dim[N_DIMENSIONS][9];
@@ -307,6 +309,13 @@ struct Puzzle {
     bool puzzle_is_solved() const;
     void destroy_solution_if_no_mask();
     void build_group_overlap();
+
+    // --- brute-force solution count (Puzzle_bruteforce.cpp) ---
+    // True when exactly one solution exists (counting stops at two); prints each one found to `out`.
+    bool solve_by_brute_force(FILE* out, long limit);
+    void brute_force(PUZZLE_CELL* from, long deadline, FILE* out);
+    bool disallow_in_future_neighbors(PUZZLE_CELL* cell);
+    uint32_t add_elim_bits() const;
 
     void setup_with_grp_set();
     void setup_ptrs_first_in_dims();

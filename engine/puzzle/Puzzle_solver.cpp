@@ -131,10 +131,12 @@ bool Puzzle::simplify(METHOD_TYPE m) {
                 }
             }
             return false;
-        // The brute-force count changes no candidate, so as a ladder step it never counts as
-        // productive: solving at this level ends where the forcing net leaves the grid.
+        // The count itself leaves the grid as it was; a unique solution is then written into the
+        // candidates, so the step is productive once and the driver finds the grid solved.
         case METHOD_BRUTE_FORCE:
-            return false;
+            if (!solve_by_brute_force(nullptr, 0)) return false;
+            for (int k = 0; k < N_CELLS; ++k) cells[k].elim_bits = first_solution[k];
+            return true;
         default:
             unknown_technique(m);
     }

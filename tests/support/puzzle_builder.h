@@ -19,17 +19,35 @@ struct TestPuzzle {
     Puzzle& operator*() { return *p; }
 };
 
-// Lays out `map` with the given adjacency, the solution digits of `solution` in set form, and
-// clues where `clues` has a digit (any char other than '.' or '0'); candidates as apply_mask makes them.
-inline void load_solver_form(Puzzle* p, const std::string& solution, const std::string& clues, int adjacency = 0,
-                             const Matrix<int, 9>& map = square_group_map) {
+// The empty grid of `map` with its neighbour table and house pointers.
+inline void lay_out(Puzzle* p, int adjacency, const Matrix<int, 9>& map) {
     p->adjacency = adjacency ? ADJ_X : ADJ_REGULAR;
     p->setup(map);
     p->define_are_neighbors_array();
     p->setup_ptrs_first_in_dims();
+}
+
+// Lays out `map` with the given adjacency, the solution digits of `solution` in set form, and
+// clues where `clues` has a digit (any char other than '.' or '0'); candidates as apply_mask makes them.
+inline void load_solver_form(Puzzle* p, const std::string& solution, const std::string& clues, int adjacency = 0,
+                             const Matrix<int, 9>& map = square_group_map) {
+    lay_out(p, adjacency, map);
     for (int k = 0; k < N_CELLS; ++k) {
         p->cells[k].solution = 1 << (solution[k] - '0');
         p->cells[k].status = clues[k] != '.' && clues[k] != '0' ? STATUS_CLUE : 0;
+    }
+    p->apply_mask();
+}
+
+// Lays out `map` with only the clues of `clues` known ('1'..'9' a clue, anything else open): each
+// clue holds its digit as its one candidate, every other cell all nine.
+inline void load_clues(Puzzle* p, const std::string& clues, int adjacency = 0,
+                       const Matrix<int, 9>& map = square_group_map) {
+    lay_out(p, adjacency, map);
+    for (int k = 0; k < N_CELLS; ++k) {
+        const bool clue = clues[k] >= '1' && clues[k] <= '9';
+        p->cells[k].solution = clue ? 1 << (clues[k] - '0') : 0;
+        p->cells[k].status = clue ? STATUS_CLUE : 0;
     }
     p->apply_mask();
 }
