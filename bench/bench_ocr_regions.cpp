@@ -26,13 +26,21 @@ namespace {
 
 struct Tally {
     int pictures = 0, regions_ok = 0, x_ok = 0;
-    double ms = 0;
+    double regions_ms = 0, x_ms = 0;
 
-    void add(bool regions_right, bool x_right, double elapsed_ms) {
+    void add(bool regions_right, bool x_right, double ms_regions, double ms_x) {
         ++pictures;
         regions_ok += regions_right;
         x_ok += x_right;
-        ms += elapsed_ms;
+        regions_ms += ms_regions;
+        x_ms += ms_x;
+    }
+    void add(const Tally& t) {
+        pictures += t.pictures;
+        regions_ok += t.regions_ok;
+        x_ok += t.x_ok;
+        regions_ms += t.regions_ms;
+        x_ms += t.x_ms;
     }
     double pct(int k) const { return pictures ? 100.0 * k / pictures : 0.0; }
 };
@@ -58,8 +66,9 @@ double ms_since(std::chrono::steady_clock::time_point t0) {
 }
 
 void print_row(const std::string& set, const char* method, const Tally& t) {
-    std::printf("%-26s %-10s %5d %8.1f%% %8.1f%% %8.1f\n", set.c_str(), method, t.pictures, t.pct(t.regions_ok),
-                t.pct(t.x_ok), t.pictures ? t.ms / t.pictures : 0.0);
+    const double n = t.pictures ? t.pictures : 1;
+    std::printf("%-26s %-10s %5d %8.1f%% %8.1f%% %9.1f %9.1f\n", set.c_str(), method, t.pictures, t.pct(t.regions_ok),
+                t.pct(t.x_ok), t.regions_ms / n, t.x_ms / n);
 }
 
 }  // namespace
@@ -90,8 +99,9 @@ int main(int argc, char** argv) {
 
     std::printf("%d pictures per set, %dx%d, photo %s, seeds from %llu\n", per_set, width, height,
                 render::photo_name(photo), static_cast<unsigned long long>(seed));
-    std::printf("%-26s %-10s %5s %9s %9s %8s\n", "set", "method", "pics", "regions", "x right", "ms/pic");
-    Tally all_warp, all_exported, jigsaw_warp, jigsaw_exported;
+    std::printf("%-26s %-10s %5s %9s %9s %9s %9s\n", "set", "method", "pics", "regions", "x right", "ms map", "ms x");
+    Tally all_warp, all_exported, jigsaw_warp, jigsaw_exported, plain_warp, plain_exported, marked_warp,
+        marked_exported;
     uint64_t next_seed = seed;
     for (Regions r : kRegions)
         for (Diagonals d : kDiagonals) {
@@ -113,48 +123,53 @@ int main(int argc, char** argv) {
                 }
                 auto same_map = [&](const int* got) { return std::memcmp(got, truth.regions, sizeof truth.regions) == 0; };
 
-                auto t0 = std::chrono::steady_clock::now();
                 std::vector<uint8_t> straight;
                 int S = 0, regions[81] = {};
                 bool map_ok = false, x = false;
+                double map_ms = 0, x_ms = 0;
                 if (true_warp(img, truth, straight, S)) {
                     std::vector<uint8_t> store;
                     const unsigned char* P = ink_dark_color(straight.data(), S, S, img.bpp, store);
+                    auto t0 = std::chrono::steady_clock::now();
                     map_ok = regions_from_box(P, S, S, img.bpp, 0, 0, S - 1, S - 1, regions) && same_map(regions);
+                    map_ms = ms_since(t0);
+                    t0 = std::chrono::steady_clock::now();
                     x = x_marked(P, S, S, img.bpp, 0, 0, S - 1, S - 1);
+                    x_ms = ms_since(t0);
                 }
                 if (std::getenv("BENCH_VERBOSE"))
                     std::printf("  seed %llu style %s photo %s: map %d x %d/%d\n", static_cast<unsigned long long>(opt.seed),
                                 render::style_name(truth.style), render::photo_name(truth.photo), map_ok, x,
                                 truth.diagonals);
-                warp.add(map_ok, x == truth.diagonals, ms_since(t0));
+                warp.add(map_ok, x == truth.diagonals, map_ms, x_ms);
 
-                t0 = std::chrono::steady_clock::now();
+                auto t0 = std::chrono::steady_clock::now();
                 map_ok = sudoku_ocr_regions(img.px.data(), img.w, img.h, img.bpp, regions) == 1 && same_map(regions);
+                map_ms = ms_since(t0);
+                t0 = std::chrono::steady_clock::now();
                 x = sudoku_ocr_detect_x(img.px.data(), img.w, img.h, img.bpp) == 1;
-                exported.add(map_ok, x == truth.diagonals, ms_since(t0));
+                exported.add(map_ok, x == truth.diagonals, map_ms, ms_since(t0));
             }
             const std::string set = std::string(render::regions_name(r)) + "/" + render::diagonals_name(d);
             print_row(set, "true warp", warp);
             print_row(set, "exported", exported);
-            for (auto [from, to] : {std::pair{&warp, &all_warp}, std::pair{&exported, &all_exported}}) {
-                to->pictures += from->pictures;
-                to->regions_ok += from->regions_ok;
-                to->x_ok += from->x_ok;
-                to->ms += from->ms;
+            all_warp.add(warp);
+            all_exported.add(exported);
+            (d == Diagonals::None ? plain_warp : marked_warp).add(warp);
+            (d == Diagonals::None ? plain_exported : marked_exported).add(exported);
+            if (r != Regions::Boxes) {
+                jigsaw_warp.add(warp);
+                jigsaw_exported.add(exported);
             }
-            if (r != Regions::Boxes)
-                for (auto [from, to] : {std::pair{&warp, &jigsaw_warp}, std::pair{&exported, &jigsaw_exported}}) {
-                    to->pictures += from->pictures;
-                    to->regions_ok += from->regions_ok;
-                }
             std::fflush(stdout);
         }
     print_row("all", "true warp", all_warp);
     print_row("all", "exported", all_exported);
-    std::printf("%-26s %-10s %5d %8.1f%%\n", "jigsaw regions", "true warp", jigsaw_warp.pictures,
-                jigsaw_warp.pct(jigsaw_warp.regions_ok));
-    std::printf("%-26s %-10s %5d %8.1f%%\n", "jigsaw regions", "exported", jigsaw_exported.pictures,
-                jigsaw_exported.pct(jigsaw_exported.regions_ok));
+    print_row("jigsaw (all diagonals)", "true warp", jigsaw_warp);
+    print_row("jigsaw (all diagonals)", "exported", jigsaw_exported);
+    print_row("unmarked (all regions)", "true warp", plain_warp);
+    print_row("unmarked (all regions)", "exported", plain_exported);
+    print_row("marked (all regions)", "true warp", marked_warp);
+    print_row("marked (all regions)", "exported", marked_exported);
     return 0;
 }

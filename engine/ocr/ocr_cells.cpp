@@ -210,36 +210,38 @@ void box_for(const uint8_t* grey, int w, int h, bool warped, int& left, int& top
 
 namespace {
 
-bool attempt(const unsigned char* pixels, int w, int h, int bpp, bool warped, BoxTest on_box, void* ctx) {
-    std::vector<uint8_t> grey;
-    grey_from_colour(pixels, w, h, bpp, grey);
+bool attempt(const unsigned char* pixels, const uint8_t* grey, int w, int h, int bpp, bool warped, BoxTest on_box,
+             void* ctx) {
     int left, top, right, bottom;
-    box_for(grey.data(), w, h, warped, left, top, right, bottom);
-    return on_box(pixels, w, h, bpp, left, top, right, bottom, ctx) || on_box(pixels, w, h, bpp, 0, 0, w - 1, h - 1, ctx);
+    box_for(grey, w, h, warped, left, top, right, bottom);
+    return on_box(pixels, grey, w, h, bpp, left, top, right, bottom, ctx) ||
+           on_box(pixels, grey, w, h, bpp, 0, 0, w - 1, h - 1, ctx);
 }
 
 }  // namespace
 
 bool try_three_ways(const unsigned char* pixels, int w, int h, int bpp, BoxTest on_box, void* ctx) {
-    std::vector<uint8_t> store;
+    std::vector<uint8_t> store, grey;
     const unsigned char* P = ink_dark_color(pixels, w, h, bpp, store);
-    if (attempt(P, w, h, bpp, false, on_box, ctx)) return true;
+    grey_from_colour(P, w, h, bpp, grey);
+    if (attempt(P, grey.data(), w, h, bpp, false, on_box, ctx)) return true;
 
-    const size_t n = static_cast<size_t>(w) * static_cast<size_t>(h);
-    std::vector<uint8_t> plane;
-    grey_from_colour(P, w, h, bpp, plane);
-    const float s = estimate_skew_deg(plane.data(), w, h);
+    const float s = estimate_skew_deg(grey.data(), w, h);
     if (std::fabs(s) >= 0.9f) {
-        std::vector<uint8_t> turned(n * static_cast<size_t>(bpp)), sheared;
+        const size_t n = static_cast<size_t>(w) * static_cast<size_t>(h);
+        std::vector<uint8_t> turned(n * static_cast<size_t>(bpp)), plane(n), sheared;
         for (int c = 0; c < bpp; ++c) {
             for (size_t i = 0; i < n; ++i) plane[i] = P[i * bpp + c];
             shear_correct(plane.data(), w, h, s, sheared);
             for (size_t i = 0; i < n; ++i) turned[i * bpp + c] = sheared[i];
         }
-        if (attempt(turned.data(), w, h, bpp, false, on_box, ctx)) return true;
+        grey_from_colour(turned.data(), w, h, bpp, grey);
+        if (attempt(turned.data(), grey.data(), w, h, bpp, false, on_box, ctx)) return true;
     }
 
     std::vector<uint8_t> straight;
     int S = 0;
-    return warp_colour(P, w, h, bpp, straight, S) && attempt(straight.data(), S, S, bpp, true, on_box, ctx);
+    if (!warp_colour(P, w, h, bpp, straight, S)) return false;
+    grey_from_colour(straight.data(), S, S, bpp, grey);
+    return attempt(straight.data(), grey.data(), S, S, bpp, true, on_box, ctx);
 }

@@ -30,7 +30,8 @@ Vec median_look(const Vec looks[81], const bool take[81]) {
     return out;
 }
 
-bool marks_of_box(const unsigned char* pixels, int w, int h, int bpp, int left, int top, int right, int bottom, void*) {
+bool marks_of_box(const unsigned char* pixels, const uint8_t*, int w, int h, int bpp, int left, int top, int right,
+                  int bottom, void*) {
     return x_marked(pixels, w, h, bpp, left, top, right, bottom);
 }
 
@@ -54,28 +55,39 @@ bool x_marked(const unsigned char* pixels, int w, int h, int bpp, int left, int 
                      ? std::max(cell_palette_index(pixels, w, h, bpp, x0, y0, px, py, c / 9, c % 9, palette), 0)
                      : 0;
 
-    // Each cell is measured against the plain cells of its own colour class, so that region colours
-    // do not count as marks. A class made only of diagonal cells (the diagonals tinted in a hue of
-    // their own, which then forms a palette colour of its own) has no plain cells of its own: its
-    // cells are measured against the plain cells of the whole board instead, so that the tint
-    // itself is the difference that marks them.
-    bool off[81];
-    for (int c = 0; c < 81; ++c) off[c] = !on_diagonal(c);
-    const Vec board_ref = median_look(looks, off);
-    Vec diff[81] = {};
+    // Each cell is measured against the plain (off-diagonal) cells of its own colour class, so that
+    // region colours do not count as marks. A class made only of diagonal cells (the diagonals tinted
+    // in a hue of their own, which then forms a palette colour of its own) has no plain cells to
+    // compare with. Each of its cells is measured instead against the class with plain cells whose
+    // hue lies nearest its own (the paper on a plain board, most often the region colour under the
+    // tint on a coloured one), by brightness and hue only: the quarter brightness `dark` is left at
+    // no difference, since printed digits spread it widely among plain cells and would drown a pale
+    // tint in that spread.
+    Vec ref[9];
+    bool has_ref[9] = {};
     for (int k = 0; k < 9; ++k) {
         bool take[81];
-        bool any_member = false, any_off = false;
         for (int c = 0; c < 81; ++c) {
-            take[c] = cls[c] == k && off[c];
-            any_member |= cls[c] == k;
-            any_off |= take[c];
+            take[c] = cls[c] == k && !on_diagonal(c);
+            has_ref[k] |= take[c];
         }
-        if (!any_member) continue;
-        const Vec ref = any_off ? median_look(looks, take) : board_ref;
-        for (int c = 0; c < 81; ++c)
-            if (cls[c] == k)
-                for (int d = 0; d < kDims; ++d) diff[c][d] = looks[c][d] - ref[d];
+        if (has_ref[k]) ref[k] = median_look(looks, take);
+    }
+    Vec diff[81] = {};
+    for (int c = 0; c < 81; ++c) {
+        const bool own = has_ref[cls[c]];
+        int k = own ? cls[c] : -1;
+        float nearest = 0;
+        for (int j = 0; j < 9 && !own; ++j) {
+            if (!has_ref[j]) continue;
+            const float dr = looks[c][2] - ref[j][2], dg = looks[c][3] - ref[j][3], d2 = dr * dr + dg * dg;
+            if (k < 0 || d2 < nearest) {
+                nearest = d2;
+                k = j;
+            }
+        }
+        for (int d = 0; d < kDims && k >= 0; ++d)
+            if (own || d != 1) diff[c][d] = looks[c][d] - ref[k][d];
     }
 
     Vec dir{};

@@ -186,20 +186,26 @@ bool regions_at(const unsigned char* pixels, int w, int h, int bpp, const uint8_
 
 bool regions_from_box(const unsigned char* pixels, int w, int h, int bpp, int left, int top, int right, int bottom,
                       int regions[81]) {
-    const float px = static_cast<float>(right - left + 1) / 9, py = static_cast<float>(bottom - top + 1) / 9;
-    if (px < 6 || py < 6) return false;
+    if (right - left + 1 < 54 || bottom - top + 1 < 54) return false;  // a pitch below 6
     std::vector<uint8_t> G;
     grey_from_colour(pixels, w, h, bpp, G);
+    return regions_from_box(pixels, G.data(), w, h, bpp, left, top, right, bottom, regions);
+}
+
+bool regions_from_box(const unsigned char* pixels, const uint8_t* G, int w, int h, int bpp, int left, int top,
+                      int right, int bottom, int regions[81]) {
+    const float px = static_cast<float>(right - left + 1) / 9, py = static_cast<float>(bottom - top + 1) / 9;
+    if (px < 6 || py < 6) return false;
 
     // Paper level: the mean of the grey values at or above the overall mean.
-    const size_t n = G.size();
+    const size_t n = static_cast<size_t>(w) * static_cast<size_t>(h);
     int64_t total = 0;
-    for (uint8_t v : G) total += v;
+    for (size_t i = 0; i < n; ++i) total += G[i];
     const double m = static_cast<double>(total) / static_cast<double>(n);
     int64_t upper = 0, upper_n = 0;
-    for (uint8_t v : G)
-        if (v >= m) {
-            upper += v;
+    for (size_t i = 0; i < n; ++i)
+        if (G[i] >= m) {
+            upper += G[i];
             ++upper_n;
         }
     const float paper = upper_n ? static_cast<float>(static_cast<double>(upper) / static_cast<double>(upper_n)) : 255.0f;
@@ -207,7 +213,7 @@ bool regions_from_box(const unsigned char* pixels, int w, int h, int bpp, int le
     const int ya = std::max(top, 0), yb = std::min(bottom, h - 1), xa = std::max(left, 0), xb = std::min(right, w - 1);
     std::vector<float> cols(static_cast<size_t>(w), 0.0f), rows(static_cast<size_t>(h), 0.0f);
     for (int y = 0; y < h; ++y) {
-        const uint8_t* line = G.data() + static_cast<size_t>(y) * static_cast<size_t>(w);
+        const uint8_t* line = G + static_cast<size_t>(y) * static_cast<size_t>(w);
         const bool in_rows = y >= ya && y <= yb;
         float row_sum = 0;
         for (int x = 0; x < w; ++x) {
@@ -222,16 +228,16 @@ bool regions_from_box(const unsigned char* pixels, int w, int h, int bpp, int le
 
     float x0, y0, fpx, fpy;
     if (fit_lines(cols, static_cast<float>(left), px, x0, fpx) && fit_lines(rows, static_cast<float>(top), py, y0, fpy) &&
-        fpx >= 6 && fpy >= 6 && regions_at(pixels, w, h, bpp, G.data(), x0, y0, fpx, fpy, regions))
+        fpx >= 6 && fpy >= 6 && regions_at(pixels, w, h, bpp, G, x0, y0, fpx, fpy, regions))
         return true;
-    return regions_at(pixels, w, h, bpp, G.data(), static_cast<float>(left), static_cast<float>(top), px, py, regions);
+    return regions_at(pixels, w, h, bpp, G, static_cast<float>(left), static_cast<float>(top), px, py, regions);
 }
 
 namespace {
 
-bool regions_of_box(const unsigned char* pixels, int w, int h, int bpp, int left, int top, int right, int bottom,
-                    void* regions) {
-    return regions_from_box(pixels, w, h, bpp, left, top, right, bottom, static_cast<int*>(regions));
+bool regions_of_box(const unsigned char* pixels, const uint8_t* grey, int w, int h, int bpp, int left, int top,
+                    int right, int bottom, void* regions) {
+    return regions_from_box(pixels, grey, w, h, bpp, left, top, right, bottom, static_cast<int*>(regions));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Drawn regions and marked diagonals: cell looks, the board palette, wall measures and the nine-region cut.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -21,8 +20,12 @@ struct Rgb {
 };
 static_assert(sizeof(Rgb) == 3 * sizeof(int));
 
-// Nearest integer, halves away from zero: the rounding of every pixel position below.
-inline int round_px(float v) { return static_cast<int>(std::lround(v)); }
+// Nearest integer, halves away from zero: the rounding of every pixel position below. Exact for
+// any float of magnitude below 2^31 (the sum is exact in double); kept inline as it is on hot loops.
+inline int round_px(float v) {
+    const double d = v;
+    return d >= 0 ? static_cast<int>(d + 0.5) : -static_cast<int>(0.5 - d);
+}
 
 // The group 0..8 of every cell of a picture's drawn regions (thick walls or region colours),
 // numbered by first cells in row-major order. False with all 81 set to 0 when no cut into nine
@@ -43,6 +46,9 @@ void box_for(const uint8_t* grey, int w, int h, bool warped, int& left, int& top
 // The regions of the lattice in the box, its lines first refined from darkness profiles.
 bool regions_from_box(const unsigned char* pixels, int w, int h, int bpp, int left, int top, int right, int bottom,
                       int regions[81]);
+// The same with the grey image of pixels already made.
+bool regions_from_box(const unsigned char* pixels, const uint8_t* grey, int w, int h, int bpp, int left, int top,
+                      int right, int bottom, int regions[81]);
 
 // The ten evenly spaced lines that best sit on the peaks of a darkness profile, searched around
 // origin and pitch. False for a pitch below 4 or a profile without darkness near any candidate.
@@ -75,6 +81,7 @@ bool x_marked(const unsigned char* pixels, int w, int h, int bpp, int left, int 
 // The three tries of both detections: on_box runs on the ink-dark picture, then on it corrected for
 // a rotation of 0.9 degrees or more, then on it straightened by its corners. Each try gives on_box
 // the lattice box of box_for and, when that fails, the whole picture. True as soon as one succeeds.
-using BoxTest = bool (*)(const unsigned char* pixels, int w, int h, int bpp, int left, int top, int right, int bottom,
-                         void* ctx);
+// grey is the grey image of pixels.
+using BoxTest = bool (*)(const unsigned char* pixels, const uint8_t* grey, int w, int h, int bpp, int left, int top,
+                         int right, int bottom, void* ctx);
 bool try_three_ways(const unsigned char* pixels, int w, int h, int bpp, BoxTest on_box, void* ctx);
