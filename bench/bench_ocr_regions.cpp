@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
     uint64_t seed = 1;
     render::Photo photo = render::Photo::Auto;
     bool args_ok = true;
+    const bool verbose = std::getenv("BENCH_VERBOSE") != nullptr;  // one line per picture
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string a = argv[i];
         if (a == "--per-set") per_set = std::atoi(argv[i + 1]);
@@ -137,11 +138,8 @@ int main(int argc, char** argv) {
                     x = x_marked(P, S, S, img.bpp, 0, 0, S - 1, S - 1);
                     x_ms = ms_since(t0);
                 }
-                if (std::getenv("BENCH_VERBOSE"))
-                    std::printf("  seed %llu style %s photo %s: map %d x %d/%d\n", static_cast<unsigned long long>(opt.seed),
-                                render::style_name(truth.style), render::photo_name(truth.photo), map_ok, x,
-                                truth.diagonals);
                 warp.add(map_ok, x == truth.diagonals, map_ms, x_ms);
+                const bool warp_map_ok = map_ok, warp_x = x;
 
                 auto t0 = std::chrono::steady_clock::now();
                 map_ok = sudoku_ocr_regions(img.px.data(), img.w, img.h, img.bpp, regions) == 1 && same_map(regions);
@@ -149,6 +147,10 @@ int main(int argc, char** argv) {
                 t0 = std::chrono::steady_clock::now();
                 x = sudoku_ocr_detect_x(img.px.data(), img.w, img.h, img.bpp) == 1;
                 exported.add(map_ok, x == truth.diagonals, map_ms, ms_since(t0));
+                if (verbose)
+                    std::printf("  seed %llu %s %s: true warp map %d x %d, exported map %d x %d, truth x %d\n",
+                                static_cast<unsigned long long>(opt.seed), render::style_name(truth.style),
+                                render::photo_name(truth.photo), warp_map_ok, warp_x, map_ok, x, truth.diagonals);
             }
             const std::string set = std::string(render::regions_name(r)) + "/" + render::diagonals_name(d);
             print_row(set, "true warp", warp);

@@ -23,6 +23,8 @@ constexpr Case kCases[] = {
     {55, render::Regions::Colours, render::Diagonals::Shade},
     {73, render::Regions::WallsAndColours, render::Diagonals::None},
     {13, render::Regions::Boxes, render::Diagonals::Tint},
+    {37, render::Regions::Walls, render::Diagonals::Tint},
+    {87, render::Regions::WallsAndColours, render::Diagonals::Tint},
     {2, render::Regions::Boxes, render::Diagonals::None},
 };
 
