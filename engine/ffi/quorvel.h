@@ -116,6 +116,14 @@ void sudoku_maxed_digits(SudokuHandle* h, int* flags);
 /* The grid's lattice box: out[0..3] = left, top, right, bottom, the pixel centres of the outer
  * lines, both inclusive. 1 when a grid was found; 0 leaves out untouched. */
 int sudoku_ocr_locate(const unsigned char* pixels, int w, int h, int bpp, int* out);
+/* The drawn regions of an irregular puzzle (thick walls or region colours): out[81] gets the region
+ * 0..8 of every cell, row-major, numbered in the order of each region's first cell. 1 when nine
+ * regions of nine cells were found; 0 with all 81 set to 0 otherwise. A plain puzzle gives its
+ * 3x3 boxes. */
+int sudoku_ocr_regions(const unsigned char* pixels, int w, int h, int bpp, int* out);
+
+/* 1 when the picture's two long diagonals are marked (their cells shaded or tinted), else 0. */
+int sudoku_ocr_detect_x(const unsigned char* pixels, int w, int h, int bpp);
 
 /* ---- Classification and transforms ----
  * Grids are 9 x 9 ints, row-major: clues hold a digit 1..9 or 0, groups the group 0..8 of each cell and

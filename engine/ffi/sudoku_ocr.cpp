@@ -1,10 +1,12 @@
-// The exported picture calls: argument checks shared by all of them, and the grid position of a picture.
+// The exported picture calls: argument checks shared by all of them, the grid position, drawn regions and diagonal marks.
+#include <algorithm>
 #include <new>
 #include <vector>
 
 #include "ffi/quorvel.h"
 #include "ocr/ocr_image.h"
 #include "ocr/ocr_locate.h"
+#include "ocr/ocr_regions.h"
 
 namespace {
 
@@ -29,6 +31,25 @@ extern "C" int sudoku_ocr_locate(const unsigned char* pixels, int w, int h, int 
         return 1;
     } catch (const std::bad_alloc&) {
         // A picture too large for memory has no grid we could find; nothing may cross into C.
+        return 0;
+    }
+}
+
+extern "C" int sudoku_ocr_regions(const unsigned char* pixels, int w, int h, int bpp, int* out) {
+    if (!picture_args_ok(pixels, w, h, bpp) || !out) return 0;
+    try {
+        return ocr_detect_regions(pixels, w, h, bpp, out) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        std::fill(out, out + 81, 0);
+        return 0;
+    }
+}
+
+extern "C" int sudoku_ocr_detect_x(const unsigned char* pixels, int w, int h, int bpp) {
+    if (!picture_args_ok(pixels, w, h, bpp)) return 0;
+    try {
+        return ocr_detect_x(pixels, w, h, bpp) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
         return 0;
     }
 }

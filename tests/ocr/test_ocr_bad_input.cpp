@@ -116,7 +116,15 @@ TEST(OcrBadInput, RandomPicturesComeBackSafely) {
         const int h = 27 + static_cast<int>(arc4random_uniform(480));
         const int bpp = 1 + static_cast<int>(arc4random_uniform(4));
         SCOPED_TRACE(testing::Message() << "kind " << kind << " " << w << "x" << h << "x" << bpp);
-        run_all(random_picture(kind, w, h, bpp), w, h, bpp);
+        const std::vector<uint8_t> px = random_picture(kind, w, h, bpp);
+        run_all(px, w, h, bpp);
+        int regions[81];
+        if (sudoku_ocr_regions(px.data(), w, h, bpp, regions)) {
+            for (int r : regions) EXPECT_TRUE(r >= 0 && r <= 8);
+        } else {
+            EXPECT_EQ(std::vector<int>(regions, regions + 81), std::vector<int>(81, 0));
+        }
+        sudoku_ocr_detect_x(px.data(), w, h, bpp);
     }
     rand_unseed_thread();
 }
@@ -133,5 +141,9 @@ TEST(OcrBadInput, HugePicturesComeBack) {
     int out[4];
     ASSERT_EQ(sudoku_ocr_locate(colour.data(), p.w, p.h, 3, out), 1);
     EXPECT_EQ(std::vector<int>(out, out + 4), (std::vector<int>{50, 10, 4030, 3990}));
+    // Equal lines everywhere: no walls to cut along, so no regions, and no marks.
+    int regions[81];
+    EXPECT_EQ(sudoku_ocr_regions(colour.data(), p.w, p.h, 3, regions), 0);
+    EXPECT_EQ(sudoku_ocr_detect_x(colour.data(), p.w, p.h, 3), 0);
     rand_unseed_thread();
 }

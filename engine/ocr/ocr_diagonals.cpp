@@ -1,0 +1,131 @@
+// Marked diagonals: whether the 17 diagonal cells of a lattice stand apart from the other 64 in one common direction of look.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+#include "ocr/ocr_image.h"
+#include "ocr/ocr_regions.h"
+
+namespace {
+
+constexpr int kDims = 4;  // bright, dark, red share, green share
+using Vec = std::array<float, kDims>;
+
+bool on_diagonal(int c) { return c / 9 == c % 9 || c / 9 + c % 9 == 8; }
+
+Vec vec_of(const Look& l) { return {l.bright, l.dark, l.red_share, l.green_share}; }
+
+// Per dimension, element n / 2 (ascending) over the looks of the cells with take[c] set; n > 0.
+Vec median_look(const Vec looks[81], const bool take[81]) {
+    Vec out{};
+    std::array<float, 81> v;
+    for (int d = 0; d < kDims; ++d) {
+        size_t n = 0;
+        for (int c = 0; c < 81; ++c)
+            if (take[c]) v[n++] = looks[c][d];
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(n / 2), v.begin() + static_cast<std::ptrdiff_t>(n));
+        out[d] = v[n / 2];
+    }
+    return out;
+}
+
+bool marks_of_box(const unsigned char* pixels, const uint8_t*, int w, int h, int bpp, int left, int top, int right,
+                  int bottom, void*) {
+    return x_marked(pixels, w, h, bpp, left, top, right, bottom);
+}
+
+}  // namespace
+
+bool x_marked(const unsigned char* pixels, int w, int h, int bpp, int left, int top, int right, int bottom) {
+    const float px = static_cast<float>(right - left + 1) / 9, py = static_cast<float>(bottom - top + 1) / 9;
+    if (px < 6 || py < 6) return false;
+    const float x0 = static_cast<float>(left), y0 = static_cast<float>(top);
+    Vec looks[81];
+    for (int c = 0; c < 81; ++c) {
+        Look l;
+        if (!cell_look(pixels, w, h, bpp, x0, y0, px, py, c / 9, c % 9, l)) return false;
+        looks[c] = vec_of(l);
+    }
+    std::vector<Rgb> palette;
+    board_palette(pixels, w, h, bpp, palette, x0, y0, px, py);
+    int cls[81];
+    for (int c = 0; c < 81; ++c)
+        cls[c] = palette.size() >= 2
+                     ? std::max(cell_palette_index(pixels, w, h, bpp, x0, y0, px, py, c / 9, c % 9, palette), 0)
+                     : 0;
+
+    // Each cell is measured against the plain (off-diagonal) cells of its own colour class, so that
+    // region colours do not count as marks. A class made only of diagonal cells (the diagonals tinted
+    // in a hue of their own, which then forms a palette colour of its own) has no plain cells to
+    // compare with. Each of its cells is measured instead against the class with plain cells whose
+    // hue lies nearest its own (the paper on a plain board, most often the region colour under the
+    // tint on a coloured one), by brightness and hue only: the quarter brightness `dark` is left at
+    // no difference, since printed digits spread it widely among plain cells and would drown a pale
+    // tint in that spread.
+    Vec ref[9];
+    bool has_ref[9] = {};
+    for (int k = 0; k < 9; ++k) {
+        bool take[81];
+        for (int c = 0; c < 81; ++c) {
+            take[c] = cls[c] == k && !on_diagonal(c);
+            has_ref[k] |= take[c];
+        }
+        if (has_ref[k]) ref[k] = median_look(looks, take);
+    }
+    Vec diff[81] = {};
+    for (int c = 0; c < 81; ++c) {
+        const bool own = has_ref[cls[c]];
+        int k = own ? cls[c] : -1;
+        float nearest = 0;
+        for (int j = 0; j < 9 && !own; ++j) {
+            if (!has_ref[j]) continue;
+            const float dr = looks[c][2] - ref[j][2], dg = looks[c][3] - ref[j][3], d2 = dr * dr + dg * dg;
+            if (k < 0 || d2 < nearest) {
+                nearest = d2;
+                k = j;
+            }
+        }
+        for (int d = 0; d < kDims && k >= 0; ++d)
+            if (own || d != 1) diff[c][d] = looks[c][d] - ref[k][d];
+    }
+
+    Vec dir{};
+    for (int c = 0; c < 81; ++c)
+        if (on_diagonal(c))
+            for (int d = 0; d < kDims; ++d) dir[d] += diff[c][d] / 17;
+    float len = 0;
+    for (float v : dir) len += v * v;
+    len = std::sqrt(len);
+    if (len < 1.5f) return false;
+
+    std::array<float, 17> diag_proj;
+    std::array<float, 64> off_proj, off_abs;
+    size_t nd = 0, no = 0;
+    for (int c = 0; c < 81; ++c) {
+        float p = 0;
+        for (int d = 0; d < kDims; ++d) p += diff[c][d] * dir[d] / len;
+        if (on_diagonal(c)) {
+            diag_proj[nd++] = p;
+        } else {
+            off_abs[no] = std::fabs(p);
+            off_proj[no++] = p;
+        }
+    }
+    std::sort(diag_proj.begin(), diag_proj.end());
+    std::sort(off_proj.begin(), off_proj.end());
+    std::nth_element(off_abs.begin(), off_abs.begin() + 32, off_abs.end());
+    // Up to three diagonal cells may be hidden by ink and up to five plain cells may look marked.
+    const float diag_low = diag_proj[3], off_high = off_proj[58], noise = std::max(off_abs[32], 1.0f);
+    const bool marked = diag_low > off_high && diag_low - off_high > 2 * noise && diag_low > 3;
+    if (g_dbg)
+        std::printf("x_marked box %d,%d..%d,%d pal %zu |dir| %.2f diagLow %.2f offHigh %.2f noise %.2f -> %s\n", left,
+                    top, right, bottom, palette.size(), static_cast<double>(len), static_cast<double>(diag_low),
+                    static_cast<double>(off_high), static_cast<double>(noise), marked ? "X" : "plain");
+    return marked;
+}
+
+bool ocr_detect_x(const unsigned char* pixels, int w, int h, int bpp) {
+    if (!pixels || w < 27 || h < 27 || bpp < 1 || bpp > 4) return false;
+    return try_three_ways(pixels, w, h, bpp, marks_of_box, nullptr);
+}

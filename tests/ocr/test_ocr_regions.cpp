@@ -1,0 +1,164 @@
+// Region cut and diagonal marks on drawn grids: wall thresholds, line fitting, the box map, shaded diagonals, refusals.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "ffi/quorvel.h"
+#include "ocr/grid_picture.h"
+#include "ocr/ocr_image.h"
+#include "ocr/ocr_regions.h"
+
+using grid_picture::Picture;
+
+namespace {
+
+const std::vector<int> kBoxMap = [] {
+    std::vector<int> m(81);
+    for (int c = 0; c < 81; ++c) m[c] = c / 27 * 3 + c % 9 / 3;
+    return m;
+}();
+
+constexpr int kLeft = 20, kTop = 16, kSide = 270;  // pitch 30
+
+// A plain puzzle grid: thin cell lines and 5-pixel box lines, optional grey shading of the 17
+// diagonal cells (all but a 2-pixel margin inside the lines).
+Picture plain_grid(int w, int h, uint8_t diagonal_shade = 255) {
+    Picture p = grid_picture::blank(w, h);
+    const int pitch = kSide / 9;
+    if (diagonal_shade != 255)
+        for (int i = 0; i < 9; ++i)
+            for (int j : {i, 8 - i})
+                grid_picture::fill_rect(p, kLeft + j * pitch + 2, kTop + i * pitch + 2, kLeft + (j + 1) * pitch - 2,
+                                        kTop + (i + 1) * pitch - 2, diagonal_shade);
+    grid_picture::draw_upright(p, kLeft, kTop, kSide, 1);
+    for (int k = 0; k <= 9; k += 3) {
+        grid_picture::fill_rect(p, kLeft + k * pitch - 2, kTop - 2, kLeft + k * pitch + 2, kTop + kSide + 2);
+        grid_picture::fill_rect(p, kLeft - 2, kTop + k * pitch - 2, kLeft + kSide + 2, kTop + k * pitch + 2);
+    }
+    return p;
+}
+
+// Covers the middle of a cell with a heavy blot, leaving a plain ring of paper inside its lines.
+void blot_cell(Picture& p, int row, int column) {
+    const int pitch = kSide / 9;
+    const int x = kLeft + column * pitch, y = kTop + row * pitch;
+    grid_picture::fill_rect(p, x + 2, y + 2, x + pitch - 2, y + pitch - 2, 255);
+    grid_picture::fill_rect(p, x + 9, y + 9, x + pitch - 9, y + pitch - 9, 0);
+}
+
+// Side values with every box side at `wall` and every other side at 1.
+void box_walls(float v[9][8], float hz[8][9], float wall) {
+    for (int i = 0; i < 9; ++i)
+        for (int j = 0; j < 8; ++j) v[i][j] = j % 3 == 2 ? wall : 1;
+    for (int i = 0; i < 8; ++i)
+        for (int j = 0; j < 9; ++j) hz[i][j] = i % 3 == 2 ? wall : 1;
+}
+
+}  // namespace
+
+TEST(OcrRegions, WallsCutNineRegionsAtTheFirstGapThatAllows) {
+    float v[9][8], hz[8][9];
+    box_walls(v, hz, 10);
+    // One side far stronger than all others: its gap is the largest, but walling it alone leaves a
+    // single region of 81 cells, so the next gap must be the one taken.
+    v[4][1] = 1000;
+    int regions[81];
+    ASSERT_TRUE(walls_to_map(v, hz, regions));
+    EXPECT_EQ(std::vector<int>(regions, regions + 81), kBoxMap);
+
+    // No threshold gives nine regions of nine: the output stays as it was.
+    box_walls(v, hz, 10);
+    v[0][2] = 1;  // boxes 0 and 1 merge
+    std::fill(regions, regions + 81, 7);
+    EXPECT_FALSE(walls_to_map(v, hz, regions));
+    EXPECT_EQ(std::vector<int>(regions, regions + 81), std::vector<int>(81, 7));
+    box_walls(v, hz, 1);
+    EXPECT_FALSE(walls_to_map(v, hz, regions));
+}
+
+TEST(OcrRegions, FitLinesFindsTheCombAndRefusesWhatHasNone) {
+    std::vector<float> profile(300, 0.0f);
+    float origin = -1, pitch = -1;
+    EXPECT_FALSE(fit_lines(profile, 10, 3.9f, origin, pitch));
+    EXPECT_FALSE(fit_lines(profile, 10, 30, origin, pitch));  // no darkness anywhere: best score 0
+    for (int k = 0; k <= 9; ++k) profile[12 + 28 * k] = 50;
+    ASSERT_TRUE(fit_lines(profile, 10, 30, origin, pitch));
+    // Every line lands within the two-sample reach of its peak.
+    for (int k = 0; k <= 9; ++k) EXPECT_LE(std::abs(std::lround(origin + k * pitch) - (12 + 28 * k)), 2) << k;
+}
+
+TEST(OcrRegions, PlainGridGivesTheBoxMapInAnyFormatAndPolarity) {
+    const Picture p = plain_grid(320, 300);
+    int out[81];
+    for (int bpp : {1, 3, 4}) {
+        const std::vector<uint8_t> buf = grid_picture::as_colour(p, bpp);
+        std::fill(out, out + 81, -1);
+        ASSERT_EQ(sudoku_ocr_regions(buf.data(), p.w, p.h, bpp, out), 1) << "bpp " << bpp;
+        EXPECT_EQ(std::vector<int>(out, out + 81), kBoxMap);
+    }
+    Picture inverted = p;
+    invert_grey(inverted.px.data(), inverted.px.size());
+    std::fill(out, out + 81, -1);
+    ASSERT_EQ(sudoku_ocr_regions(inverted.px.data(), p.w, p.h, 1, out), 1);
+    EXPECT_EQ(std::vector<int>(out, out + 81), kBoxMap);
+
+    // A blank page: nothing to cut, and the regions come back all 0.
+    const Picture blank = grid_picture::blank(200, 200);
+    std::fill(out, out + 81, -1);
+    EXPECT_EQ(sudoku_ocr_regions(blank.px.data(), 200, 200, 1, out), 0);
+    EXPECT_EQ(std::vector<int>(out, out + 81), std::vector<int>(81, 0));
+}
+
+TEST(OcrDiagonals, ShadedDiagonalsAreMarkedAndAPlainGridIsNot) {
+    const Picture plain = plain_grid(320, 300);
+    EXPECT_EQ(sudoku_ocr_detect_x(plain.px.data(), plain.w, plain.h, 1), 0);
+    EXPECT_FALSE(x_marked(plain.px.data(), plain.w, plain.h, 1, kLeft, kTop, kLeft + kSide, kTop + kSide));
+
+    Picture shaded = plain_grid(320, 300, 205);
+    for (int bpp : {1, 3}) {
+        const std::vector<uint8_t> buf = grid_picture::as_colour(shaded, bpp);
+        EXPECT_EQ(sudoku_ocr_detect_x(buf.data(), shaded.w, shaded.h, bpp), 1) << "bpp " << bpp;
+    }
+    // Three diagonal cells hidden under heavy ink do not change the verdict; a fourth may.
+    blot_cell(shaded, 0, 0);
+    blot_cell(shaded, 4, 4);
+    blot_cell(shaded, 2, 6);
+    EXPECT_EQ(sudoku_ocr_detect_x(shaded.px.data(), shaded.w, shaded.h, 1), 1);
+    blot_cell(shaded, 8, 0);
+    blot_cell(shaded, 7, 7);
+    EXPECT_EQ(sudoku_ocr_detect_x(shaded.px.data(), shaded.w, shaded.h, 1), 0);
+}
+
+TEST(OcrDiagonals, TintedDiagonalsInAHueOfTheirOwnAreMarked) {
+    // The 17 diagonal cells in a pale blue that no other cell shares: a palette colour whose class
+    // holds only diagonal cells.
+    const Picture p = plain_grid(320, 300, 1);
+    std::vector<uint8_t> rgb = grid_picture::as_colour(p, 3);
+    for (size_t i = 0; i < p.px.size(); ++i)
+        if (p.px[i] == 1) {
+            rgb[3 * i] = 200;
+            rgb[3 * i + 1] = 220;
+            rgb[3 * i + 2] = 255;
+        }
+    EXPECT_EQ(sudoku_ocr_detect_x(rgb.data(), p.w, p.h, 3), 1);
+}
+
+TEST(OcrRegions, PictureCallsRefuseBadArgumentsWithoutReading) {
+    const std::vector<uint8_t> one(1, 0);
+    int out[81];
+    std::fill(out, out + 81, 5);
+    for (int bpp : {0, 5, -1}) {
+        EXPECT_EQ(sudoku_ocr_regions(one.data(), 100, 100, bpp, out), 0);
+        EXPECT_EQ(sudoku_ocr_detect_x(one.data(), 100, 100, bpp), 0);
+    }
+    EXPECT_EQ(sudoku_ocr_regions(one.data(), 26, 100, 1, out), 0);
+    EXPECT_EQ(sudoku_ocr_regions(one.data(), 100, 26, 1, out), 0);
+    EXPECT_EQ(sudoku_ocr_regions(nullptr, 100, 100, 1, out), 0);
+    EXPECT_EQ(sudoku_ocr_detect_x(one.data(), 26, 100, 3), 0);
+    EXPECT_EQ(sudoku_ocr_detect_x(nullptr, 100, 100, 3), 0);
+    EXPECT_EQ(std::vector<int>(out, out + 81), std::vector<int>(81, 5));
+    const Picture p = plain_grid(320, 300);
+    EXPECT_EQ(sudoku_ocr_regions(p.px.data(), p.w, p.h, 1, nullptr), 0);
+}
