@@ -16,6 +16,8 @@ int main(int argc, char** argv) {
     const int first = argc > 1 ? std::atoi(argv[1]) : 0;
     const int last = argc > 2 ? std::atoi(argv[2]) : 2;
     const int n = argc > 3 ? std::atoi(argv[3]) : 200;
+    // Kinds to run, as bits: 1 square/regular, 2 square/x, 4 jigsaw/regular, 8 jigsaw/x.
+    const int kinds = argc > 4 ? std::atoi(argv[4]) : 15;
     sudoku_set_group_maps_dir(QUADRILLO_GROUP_MAPS_DIR);
     rand_seed_thread(20261209);
     // Generation reports every finished puzzle on stderr; keep the table readable.
@@ -27,6 +29,7 @@ int main(int argc, char** argv) {
     for (int quality = first; quality <= last; ++quality) {
         for (int jigsaw = 0; jigsaw < 2; ++jigsaw) {
             for (int x = 0; x < 2; ++x) {
+                if (!(kinds >> (jigsaw * 2 + x) & 1)) continue;
                 std::vector<double> ms;
                 int failures = 0, not_unique = 0;
                 long clue_total = 0;

@@ -121,6 +121,8 @@ void Puzzle::destroy_solution_if_no_mask() {
 void Puzzle::build_group_overlap() {
     std::memset(group_overlap, 0, sizeof group_overlap);
     for (const PUZZLE_CELL& c : cells) {
+        // Stored cells come from outside; a house word out of range meets nothing.
+        if (c.row < 0 || c.row > 8 || c.col < 0 || c.col > 8 || c.group < 0 || c.group > 8) continue;
         group_overlap[0][9 * c.row + c.group] = 1;
         group_overlap[1][9 * c.col + c.group] = 1;
         if (x_flag()) {

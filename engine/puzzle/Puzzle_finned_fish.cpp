@@ -44,22 +44,21 @@ bool meets_group(const Puzzle& p, DIMENSION line_dim, int line, int group) {
     return p.group_overlap[line_dim - 1][9 * line + group] != 0;
 }
 
-// A full working copy of a puzzle, with its own neighbour table when the original has one and house
-// pointers into its own cells.
+// A full working copy of a puzzle with house pointers into its own cells. The trial never changes
+// the map or the adjacency, so it reads the original's neighbour table instead of building one.
 struct TrialCopy {
     Puzzle* p;
+    const uint8_t* shared_table;
 
-    explicit TrialCopy(const Puzzle& original) : p(static_cast<Puzzle*>(std::malloc(sizeof(Puzzle)))) {
+    explicit TrialCopy(const Puzzle& original)
+        : p(static_cast<Puzzle*>(std::malloc(sizeof(Puzzle)))), shared_table(original.are_neighbors_array) {
         if (!p) std::abort();
         std::memcpy(static_cast<void*>(p), static_cast<const void*>(&original), sizeof(Puzzle));
-        if (original.are_neighbors_array) {
-            p->are_neighbors_array = nullptr;
-            p->define_are_neighbors_array();
-        }
         p->setup_ptrs_first_in_dims();
     }
     ~TrialCopy() {
-        if (p->are_neighbors_array) std::free(p->are_neighbors_array);
+        // A copy of a puzzle without a table may have built its own on the way.
+        if (p->are_neighbors_array != shared_table) std::free(p->are_neighbors_array);
         std::free(p);
     }
     TrialCopy(const TrialCopy&) = delete;

@@ -62,4 +62,7 @@ void Puzzle::setup_ptrs_first_in_dims() {
     }
     first_in_dim[DIM_DIAG][0] = &cells[0];
     first_in_dim[DIM_ANTI_DIAG][0] = &cells[8];
+    // The fish and locked-candidate steps read which lines meet which groups; a table left over
+    // from another map would let them pair overlapping houses and remove solution digits.
+    build_group_overlap();
 }

@@ -1,6 +1,7 @@
 // Building the combination tables under a process-wide once-flag.
 #include "util/sudoku_combinations.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 
@@ -60,8 +61,13 @@ void build_comb_tables() {
 extern "C" {
 
 void initialize_comb_routine(void) {
+    // The lookups below sit in the fish searches' inner loops: once the tables are built, a
+    // single acquire load stands in for the once-flag.
+    static std::atomic<bool> built{false};
+    if (built.load(std::memory_order_acquire)) return;
     static std::once_flag once;
     std::call_once(once, build_comb_tables);
+    built.store(true, std::memory_order_release);
 }
 
 int n_combinations(int n, int k) {
