@@ -1,6 +1,6 @@
 // Trains the reader's digit network on glyphs cut by the reader's own code and writes its tables as C++.
 //
-//   train_digits [--pictures N] [--photos DIR] [--seed S] [--epochs E] [--out FILE]
+//   train_digits [--pictures N] [--photos DIR] [--photo-views V] [--seed S] [--epochs E] [--out FILE]
 //
 // Examples: N rendered pictures (held-out font families skipped), straightened by their true
 // corners shaken a little, screenshots also read as they are; the training list of the photo set
@@ -34,7 +34,7 @@ struct Example {
 };
 
 struct Set {
-    std::vector<Example> train, valid;
+    std::vector<Example> train, valid, valid_photos;  // validation: rendered and drawn glyphs; photos
     int refused[kOcrClasses] = {};  // labelled cells whose glyph the reader refused (digits missed before the network)
     int views = 0, own_agrees = 0;  // pictures cut, and those where the reader's own lattice matched the known one
 };
@@ -140,22 +140,23 @@ void add_rendered(int pictures, uint64_t seed, std::mt19937& rng, Set& set) {
                 static_cast<unsigned long long>(seed), held_out);
 }
 
-void add_photos(const std::string& dir, std::mt19937& rng, Set& set) {
+// Each photo is cut `views` times, from its true corners and from corners shaken by up to 1%.
+void add_photos(const std::string& dir, int views, std::mt19937& rng, Set& set) {
     const std::vector<ocr_data::Photo> photos = ocr_data::load_photos(dir, "v2_train.desc");
     int used = 0;
     for (size_t k = 0; k < photos.size(); ++k) {
         imageio::Image img;
         if (!imageio::read_image(photos[k].path, img)) continue;
-        std::vector<Example>& to = k % 10 == 0 ? set.valid : set.train;
+        std::vector<Example>& to = k % 10 == 0 ? set.valid_photos : set.train;
         ++used;
         const std::vector<uint8_t> grey = ocr_data::reader_grey(img);
-        for (int view = 0; view < 4; ++view) {
+        for (int view = 0; view < views; ++view) {
             float xs[4], ys[4];
             shaken(photos[k].corner_x, photos[k].corner_y, view == 0 ? 0.0f : 0.01f, rng, xs, ys);
             add_straightened(grey, img.w, img.h, xs, ys, margin(rng), photos[k].digits, to, set);
         }
     }
-    std::printf("photos: %d of the training list used\n", used);
+    std::printf("photos: %d of the training list used, %d views each\n", used, views);
 }
 
 // Glyphs that are no printed digit: letters, zeros and signs in many faces, and pen scribbles,
@@ -287,6 +288,11 @@ struct Score {
         }
     }
     static double pct(int a, int b) { return b ? 100.0 * a / b : 0.0; }
+    double all() const {
+        int right = 0, total = 0;
+        for (int k = 0; k < kOcrClasses; ++k) right += read[k], total += n[k];
+        return pct(right, total);
+    }
     void print(const char* name) const {
         int tn = 0, tt = 0, tr = 0;
         for (int k = 0; k < kOcrClasses; ++k) tn += n[k], tt += top[k], tr += read[k];
@@ -325,7 +331,7 @@ bool write_source(const std::string& path, const Net& net, const std::string& co
 }  // namespace
 
 int main(int argc, char** argv) {
-    int pictures = 2000, epochs = 20;
+    int pictures = 2000, epochs = 20, photo_views = 16;
     uint64_t seed = 1;
     std::string photos = "/work/shared/data/ocr/photos-newspaper", out = "engine/ocr/ocr_weights.cpp";
     std::string command = "train_digits";
@@ -333,11 +339,13 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--pictures")) pictures = std::atoi(argv[i + 1]);
         else if (!std::strcmp(argv[i], "--epochs")) epochs = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--photo-views")) photo_views = std::atoi(argv[i + 1]);
         else if (!std::strcmp(argv[i], "--seed")) seed = std::strtoull(argv[i + 1], nullptr, 10);
         else if (!std::strcmp(argv[i], "--photos")) photos = argv[i + 1];
         else if (!std::strcmp(argv[i], "--out")) out = argv[i + 1];
         else {
-            std::fprintf(stderr, "usage: train_digits [--pictures N] [--photos DIR|''] [--seed S] [--epochs E] [--out FILE]\n");
+            std::fprintf(stderr, "usage: train_digits [--pictures N] [--photos DIR|''] [--photo-views V] [--seed S] [--epochs E] "
+                                 "[--out FILE]\n");
             return 2;
         }
     }
@@ -346,12 +354,13 @@ int main(int argc, char** argv) {
     std::mt19937 rng(static_cast<std::mt19937::result_type>(seed));
     Set set;
     add_rendered(pictures, 1000000 * seed, rng, set);
-    if (!photos.empty()) add_photos(photos, rng, set);
+    if (!photos.empty()) add_photos(photos, photo_views, rng, set);
     add_non_digits(pictures * 4, rng, set);
     std::printf("refused before the network (labelled digits):");
     for (int k = 1; k < kOcrClasses; ++k) std::printf(" %d:%d", k, set.refused[k]);
     std::printf("\nreader's own lattice matched the known one in %d of %d cut pictures\n", set.own_agrees, set.views);
-    std::printf("examples: %zu training, %zu validation; built in %.0f s\n", set.train.size(), set.valid.size(),
+    std::printf("examples: %zu training, %zu + %zu validation; built in %.0f s\n", set.train.size(), set.valid.size(),
+                set.valid_photos.size(),
                 std::chrono::duration<double>(clock::now() - t0).count());
 
     Net net(rng);
@@ -361,15 +370,14 @@ int main(int argc, char** argv) {
         const float lr = 0.02f * 0.5f * (1.0f + std::cos(3.1415927f * static_cast<float>(e) / static_cast<float>(epochs)));
         std::shuffle(order.begin(), order.end(), rng);
         for (size_t i : order) net.step(set.train[i], lr);
-        const Score v(net, set.valid);
-        int right = 0, n = 0;
-        for (int k = 0; k < kOcrClasses; ++k) right += v.read[k], n += v.n[k];
-        std::printf("epoch %2d lr %.4f validation read %.3f%%  (%.0f s)\n", e + 1, static_cast<double>(lr),
-                    Score::pct(right, n), std::chrono::duration<double>(clock::now() - t0).count());
+        const Score v(net, set.valid), vp(net, set.valid_photos);
+        std::printf("epoch %2d lr %.4f validation read %.3f%%, photos %.3f%%  (%.0f s)\n", e + 1, static_cast<double>(lr),
+                    v.all(), vp.all(), std::chrono::duration<double>(clock::now() - t0).count());
         std::fflush(stdout);
     }
     Score(net, set.train).print("train");
     Score(net, set.valid).print("valid");
+    Score(net, set.valid_photos).print("photos");
     if (!write_source(out, net, command)) {
         std::fprintf(stderr, "cannot write %s\n", out.c_str());
         return 1;
