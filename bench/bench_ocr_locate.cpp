@@ -22,6 +22,7 @@
 #include "imageio.h"
 #include "ocr/ocr_image.h"
 #include "ocr/ocr_warp.h"
+#include "ocr_data.h"
 #ifdef QUADRILLO_HAVE_RENDER
 #include "render.h"
 #endif
@@ -112,55 +113,23 @@ struct Methods {
     }
 };
 
-std::vector<std::string> read_lines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);) {
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-        if (!line.empty()) lines.push_back(line);
-    }
-    return lines;
-}
-
-// outlines_sorted.csv: filepath,p1_x,p1_y,...,p4_y with the path as "./images/imageN.jpg".
-std::map<std::string, Corners> read_outlines(const std::string& path) {
-    std::map<std::string, Corners> truth;
-    for (const std::string& line : read_lines(path)) {
-        std::stringstream ss(line);
-        std::string name, field;
-        std::getline(ss, name, ',');
-        if (name.rfind("./", 0) == 0) name = name.substr(2);
-        Corners c;
-        bool ok = true;
-        for (int k = 0; k < 8 && ok; ++k) {
-            ok = static_cast<bool>(std::getline(ss, field, ','));
-            if (ok) (k % 2 ? c.y : c.x)[k / 2] = std::strtof(field.c_str(), nullptr);
-        }
-        if (ok) truth[name] = c;
-    }
-    return truth;
-}
-
 void run_photos(const std::string& dir) {
-    const std::map<std::string, Corners> truth = read_outlines(dir + "/outlines_sorted.csv");
     for (const char* list : {"v2_train.desc", "v2_test.desc"}) {
         Methods m;
-        int unreadable = 0, no_truth = 0;
-        for (const std::string& name : read_lines(dir + "/" + list)) {
-            auto it = truth.find(name);
-            if (it == truth.end()) {
-                ++no_truth;
-                continue;
-            }
+        int unreadable = 0;
+        for (const ocr_data::Photo& p : ocr_data::load_photos(dir, list)) {  // the photos with known corners
             imageio::Image img;
-            if (!imageio::read_image(dir + "/" + name, img)) {
+            if (!imageio::read_image(p.path, img)) {
                 ++unreadable;
                 continue;
             }
-            m.measure(img, it->second);
+            Corners c;
+            std::copy(p.corner_x, p.corner_x + 4, c.x);
+            std::copy(p.corner_y, p.corner_y + 4, c.y);
+            m.measure(img, c);
         }
         m.print(std::string("photos ") + list);
-        if (no_truth || unreadable) std::printf("  (%s: %d without corners, %d unreadable)\n", list, no_truth, unreadable);
+        if (unreadable) std::printf("  (%s: %d unreadable)\n", list, unreadable);
     }
 }
 

@@ -1,0 +1,387 @@
+// Trains the reader's digit network on glyphs cut by the reader's own code and writes its tables as C++.
+//
+//   train_digits [--pictures N] [--photos DIR] [--photo-views V] [--seed S] [--epochs E] [--out FILE]
+//
+// Examples: N rendered pictures (held-out font families skipped), straightened by their true
+// corners shaken a little, screenshots also read as they are; the training list of the photo set
+// straightened the same way; drawn letters, zeros and scribbles as class 0. Every picture passes
+// through the reader's crop and glyph code, so the network learns exactly the inputs it will see.
+// One picture in ten (and one photo in ten) is kept for validation. Single thread, fixed seed.
+#include <algorithm>
+#include <cairo.h>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "imageio.h"
+#include "ocr/ocr_image.h"
+#include "ocr/ocr_read.h"
+#include "ocr_data.h"
+#include "render.h"
+
+namespace {
+
+// One network input, stored as bytes (value * 255) to keep a few hundred thousand in memory.
+struct Example {
+    uint8_t px[kOcrInputs];
+    uint8_t label;
+};
+
+struct Set {
+    std::vector<Example> train, valid, valid_photos;  // validation: rendered and drawn glyphs; photos
+    int refused[kOcrClasses] = {};  // labelled cells whose glyph the reader refused (digits missed before the network)
+    int views = 0, own_agrees = 0;  // pictures cut, and those where the reader's own lattice matched the known one
+};
+
+void add_example(std::vector<Example>& to, const float input[kOcrInputs], int label) {
+    Example e;
+    for (int i = 0; i < kOcrInputs; ++i) e.px[i] = static_cast<uint8_t>(std::lround(input[i] * 255.0f));
+    e.label = static_cast<uint8_t>(label);
+    to.push_back(e);
+}
+
+// Adds every glyph the reader would classify in the cells of a picture whose lattice box is
+// known, labelled with the cell's digit (0 for anything in a cell without one). The reader's own
+// lattice placement adds a second, slightly different cut of the same cells when it agrees with
+// the known box to a quarter of a cell; when it does not, its cells would carry wrong labels.
+void add_picture(std::vector<uint8_t>& img, int w, int h, const int box[4], const int digits[81],
+                 std::vector<Example>& to, Set& set) {
+    // The driver retries a grid that reads too little in the other polarity; a straightened grid
+    // whose cells are mostly dark is light-on-dark.
+    if (ink_majority(img.data(), w, h)) invert_grey(img.data(), img.size());
+    int own[4];
+    ocr_place_lattice(img.data(), w, h, own[0], own[1], own[2], own[3]);
+    const float pitch = static_cast<float>(box[2] - box[0] + box[3] - box[1]) / 18.0f;
+    bool agree = true;
+    for (int k = 0; k < 4; ++k) agree = agree && std::fabs(static_cast<float>(own[k] - box[k])) <= 0.25f * pitch;
+    OcrScratch s;
+    float input[kOcrInputs];
+    for (int cut = 0; cut < (agree ? 2 : 1); ++cut) {
+        const int* b = cut == 0 ? box : own;
+        OcrCrop crops[81];
+        ocr_crops_of_box(w, h, b[0], b[1], b[2], b[3], crops);
+        for (int cell = 0; cell < 81; ++cell) {
+            if (!crops[cell].usable()) continue;
+            ocr_copy_crop(img.data(), w, crops[cell], s);
+            if (ocr_cell_input(s.crop.data(), crops[cell].width(), crops[cell].height(), s, input))
+                add_example(to, input, digits[cell]);
+            else if (digits[cell] && cut == 0)
+                ++set.refused[digits[cell]];
+        }
+    }
+    ++set.views;
+    set.own_agrees += agree;
+}
+
+// Straightens by the corners widened by `margin` and adds the cells of the known lattice box.
+void add_straightened(const std::vector<uint8_t>& grey, int w, int h, const float xs[4], const float ys[4],
+                      float margin, const int digits[81], std::vector<Example>& to, Set& set) {
+    std::vector<uint8_t> warped;
+    int side = 0;
+    if (!ocr_data::straighten(grey, w, h, xs, ys, margin, warped, side)) return;
+    int box[4];
+    ocr_data::straightened_box(side, margin, box);
+    add_picture(warped, side, side, box, digits, to, set);
+}
+
+// The true corners moved by up to `shake` of the grid's side, as a corner search might place them.
+void shaken(const float xs[4], const float ys[4], float shake, std::mt19937& rng, float ox[4], float oy[4]) {
+    const float side = std::hypot(xs[1] - xs[0], ys[1] - ys[0]);
+    std::uniform_real_distribution<float> u(-shake * side, shake * side);
+    for (int k = 0; k < 4; ++k) {
+        ox[k] = xs[k] + u(rng);
+        oy[k] = ys[k] + u(rng);
+    }
+}
+
+// How far outside the corners a straightening reaches: none (a frame line cut in half, as true
+// corners on line centres give) up to 3% of the grid (the whole frame and some surroundings).
+float margin(std::mt19937& rng) { return std::uniform_real_distribution<float>(0.0f, 0.03f)(rng); }
+
+void add_rendered(int pictures, uint64_t seed, std::mt19937& rng, Set& set) {
+    static const int kSizes[5][2] = {{640, 480}, {480, 640}, {800, 800}, {1024, 768}, {400, 400}};
+    int used = 0, held_out = 0;
+    for (int k = 0; used < pictures; ++k) {
+        render::Options opt;
+        opt.seed = seed + static_cast<uint64_t>(k);
+        opt.width = kSizes[k % 5][0];
+        opt.height = kSizes[k % 5][1];
+        imageio::Image img;
+        render::Truth truth;
+        if (!render::render(opt, img, truth)) continue;
+        if (ocr_data::held_out_font(truth.font)) {
+            ++held_out;
+            continue;
+        }
+        std::vector<Example>& to = used % 10 == 0 ? set.valid : set.train;
+        ++used;
+        int digits[81];
+        for (int i = 0; i < 81; ++i) digits[i] = truth.givens[i] ? truth.givens[i] : truth.entries[i];
+        const std::vector<uint8_t> grey = ocr_data::reader_grey(img);
+        if (truth.photo == render::Photo::Clean) {  // a screenshot, also read as it is
+            std::vector<uint8_t> shot = grey;
+            int box[4];
+            ocr_data::upright_box(truth.corner_x, truth.corner_y, box);
+            add_picture(shot, img.w, img.h, box, digits, to, set);
+        }
+        for (int view = 0; view < 2; ++view) {
+            float xs[4], ys[4];
+            shaken(truth.corner_x, truth.corner_y, view == 0 ? 0.003f : 0.012f, rng, xs, ys);
+            add_straightened(grey, img.w, img.h, xs, ys, margin(rng), digits, to, set);
+        }
+    }
+    std::printf("rendered: %d pictures used (seeds from %llu), %d skipped for held-out fonts\n", used,
+                static_cast<unsigned long long>(seed), held_out);
+}
+
+// Each photo is cut `views` times, from its true corners and from corners shaken by up to 1%.
+void add_photos(const std::string& dir, int views, std::mt19937& rng, Set& set) {
+    const std::vector<ocr_data::Photo> photos = ocr_data::load_photos(dir, "v2_train.desc");
+    int used = 0;
+    for (size_t k = 0; k < photos.size(); ++k) {
+        imageio::Image img;
+        if (!imageio::read_image(photos[k].path, img)) continue;
+        std::vector<Example>& to = k % 10 == 0 ? set.valid_photos : set.train;
+        ++used;
+        const std::vector<uint8_t> grey = ocr_data::reader_grey(img);
+        for (int view = 0; view < views; ++view) {
+            float xs[4], ys[4];
+            shaken(photos[k].corner_x, photos[k].corner_y, view == 0 ? 0.0f : 0.01f, rng, xs, ys);
+            add_straightened(grey, img.w, img.h, xs, ys, margin(rng), photos[k].digits, to, set);
+        }
+    }
+    std::printf("photos: %d of the training list used, %d views each\n", used, views);
+}
+
+// Glyphs that are no printed digit: letters, zeros and signs in many faces, and pen scribbles,
+// drawn into cell-sized crops with paper, ink and noise levels like the pictures'.
+void add_non_digits(int count, std::mt19937& rng, Set& set) {
+    static const char* const kFamilies[] = {"DejaVu Sans", "DejaVu Serif", "Liberation Sans", "Liberation Serif",
+                                            "FreeSans", "FreeSerif", "Noto Sans", "Roboto", "Open Sans",
+                                            "Cantarell", "Nimbus Roman", "URW Gothic", "C059", "DejaVu Sans Mono"};
+    static const char kGlyphs[] = "ACEFHKMNPRTUVWXYacdefhkmnprtuvwxy0?&%#@";
+    std::uniform_real_distribution<float> u(0.0f, 1.0f);
+    auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    OcrScratch s;
+    float input[kOcrInputs];
+    std::vector<uint8_t> crop;
+    int made = 0;
+    for (int n = 0; n < count; ++n) {
+        const int side = 24 + pick(60);
+        cairo_surface_t* surf = cairo_image_surface_create(CAIRO_FORMAT_A8, side, side);
+        cairo_t* cr = cairo_create(surf);
+        cairo_set_source_rgba(cr, 0, 0, 0, 1);
+        const double cx = side * (0.5 + 0.15 * (u(rng) - 0.5)), cy = side * (0.5 + 0.15 * (u(rng) - 0.5));
+        if (n % 4 != 3) {
+            const char text[2] = {kGlyphs[pick(static_cast<int>(sizeof kGlyphs) - 1)], 0};
+            cairo_select_font_face(cr, kFamilies[pick(static_cast<int>(std::size(kFamilies)))],
+                                   u(rng) < 0.2f ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                                   u(rng) < 0.4f ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+            cairo_set_font_size(cr, side * (0.55 + 0.4 * u(rng)));
+            cairo_text_extents_t ext;
+            cairo_text_extents(cr, text, &ext);
+            cairo_move_to(cr, cx - ext.x_bearing - ext.width / 2, cy - ext.y_bearing - ext.height / 2);
+            cairo_show_text(cr, text);
+        } else {  // a pen scribble: a few joined curves
+            auto at = [&](double c) { return c + side * 0.6 * (u(rng) - 0.5); };
+            cairo_set_line_width(cr, side * (0.03 + 0.08 * u(rng)));
+            cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+            cairo_move_to(cr, at(cx), at(cy));
+            for (int seg = 2 + pick(3); seg > 0; --seg)
+                cairo_curve_to(cr, at(cx), at(cy), at(cx), at(cy), at(cx), at(cy));
+            cairo_stroke(cr);
+        }
+        cairo_surface_flush(surf);
+        const unsigned char* alpha = cairo_image_surface_get_data(surf);
+        const int stride = cairo_image_surface_get_stride(surf);
+        const float paper = 190 + 60 * u(rng), ink = 120 * u(rng), noise = 8 * u(rng);
+        std::normal_distribution<float> grain(0.0f, 1.0f);
+        crop.resize(static_cast<size_t>(side) * side);
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) {
+                const float a = alpha[y * stride + x] / 255.0f;
+                const float v = paper + (ink - paper) * a + noise * grain(rng);
+                crop[static_cast<size_t>(y) * side + x] = static_cast<uint8_t>(std::clamp(v, 0.0f, 255.0f));
+            }
+        cairo_destroy(cr);
+        cairo_surface_destroy(surf);
+        if (!ocr_cell_input(crop.data(), side, side, s, input)) continue;
+        add_example(n % 10 == 0 ? set.valid : set.train, input, 0);
+        ++made;
+    }
+    std::printf("non-digit glyphs: %d of %d drawn passed the glyph filters\n", made, count);
+}
+
+// The network's tables and one training step.
+struct Net {
+    std::vector<float> w1, b1, w2, b2;
+
+    explicit Net(std::mt19937& rng)
+        : w1(kOcrInputs * kOcrHidden), b1(kOcrHidden, 0.0f), w2(kOcrHidden * kOcrClasses), b2(kOcrClasses, 0.0f) {
+        std::normal_distribution<float> n1(0.0f, std::sqrt(2.0f / 100.0f)), n2(0.0f, std::sqrt(1.0f / kOcrHidden));
+        for (float& v : w1) v = n1(rng);
+        for (float& v : w2) v = n2(rng);
+    }
+    OcrNet view() const { return OcrNet{w1.data(), b1.data(), w2.data(), b2.data()}; }
+
+    // One plain gradient step on the cross-entropy of one example.
+    void step(const Example& e, float lr) {
+        float x[kOcrInputs], hid[kOcrHidden], o[kOcrClasses];
+        int nz[kOcrInputs], nnz = 0;
+        for (int i = 0; i < kOcrInputs; ++i) {
+            x[i] = e.px[i] / 255.0f;
+            if (e.px[i]) nz[nnz++] = i;
+        }
+        std::copy(b1.begin(), b1.end(), hid);
+        for (int t = 0; t < nnz; ++t) {
+            const float* wr = &w1[static_cast<size_t>(nz[t]) * kOcrHidden];
+            for (int j = 0; j < kOcrHidden; ++j) hid[j] += x[nz[t]] * wr[j];
+        }
+        for (float& v : hid) v = std::max(v, 0.0f);
+        std::copy(b2.begin(), b2.end(), o);
+        for (int j = 0; j < kOcrHidden; ++j)
+            for (int k = 0; k < kOcrClasses; ++k) o[k] += hid[j] * w2[j * kOcrClasses + k];
+        float m = o[0], sum = 0;
+        for (float v : o) m = std::max(m, v);
+        for (float& v : o) sum += v = std::exp(v - m);
+        float d_o[kOcrClasses], d_h[kOcrHidden];
+        for (int k = 0; k < kOcrClasses; ++k) d_o[k] = o[k] / sum - (k == e.label ? 1.0f : 0.0f);
+        for (int j = 0; j < kOcrHidden; ++j) {
+            float g = 0;
+            for (int k = 0; k < kOcrClasses; ++k) g += w2[j * kOcrClasses + k] * d_o[k];
+            d_h[j] = hid[j] > 0 ? g : 0.0f;
+        }
+        for (int j = 0; j < kOcrHidden; ++j)
+            for (int k = 0; k < kOcrClasses; ++k) w2[j * kOcrClasses + k] -= lr * hid[j] * d_o[k];
+        for (int k = 0; k < kOcrClasses; ++k) b2[k] -= lr * d_o[k];
+        for (int t = 0; t < nnz; ++t) {
+            float* wr = &w1[static_cast<size_t>(nz[t]) * kOcrHidden];
+            const float xi = lr * x[nz[t]];
+            for (int j = 0; j < kOcrHidden; ++j) wr[j] -= xi * d_h[j];
+        }
+        for (int j = 0; j < kOcrHidden; ++j) b1[j] -= lr * d_h[j];
+    }
+};
+
+// Per class: examples, the network's top class right, and the reader's decision right (a digit
+// only at probability 0.55 or more, otherwise 0).
+struct Score {
+    int n[kOcrClasses] = {}, top[kOcrClasses] = {}, read[kOcrClasses] = {};
+
+    Score(const Net& net, const std::vector<Example>& set) {
+        const OcrNet v = net.view();
+        float x[kOcrInputs];
+        for (const Example& e : set) {
+            for (int i = 0; i < kOcrInputs; ++i) x[i] = e.px[i] / 255.0f;
+            float p = 0;
+            const int c = ocr_classify(v, x, p);
+            const int decided = c != 0 && p >= kOcrAccept ? c : 0;
+            ++n[e.label];
+            top[e.label] += c == e.label;
+            read[e.label] += decided == e.label;
+        }
+    }
+    static double pct(int a, int b) { return b ? 100.0 * a / b : 0.0; }
+    double all() const {
+        int right = 0, total = 0;
+        for (int k = 0; k < kOcrClasses; ++k) right += read[k], total += n[k];
+        return pct(right, total);
+    }
+    void print(const char* name) const {
+        int tn = 0, tt = 0, tr = 0;
+        for (int k = 0; k < kOcrClasses; ++k) tn += n[k], tt += top[k], tr += read[k];
+        std::printf("%-6s class:", name);
+        for (int k = 0; k < kOcrClasses; ++k) std::printf(" %7d", k);
+        std::printf("     all\n       count:");
+        for (int k = 0; k < kOcrClasses; ++k) std::printf(" %7d", n[k]);
+        std::printf(" %7d\n       top %%:", tn);
+        for (int k = 0; k < kOcrClasses; ++k) std::printf(" %7.2f", pct(top[k], n[k]));
+        std::printf(" %7.2f\n       read%%:", pct(tt, tn));
+        for (int k = 0; k < kOcrClasses; ++k) std::printf(" %7.2f", pct(read[k], n[k]));
+        std::printf(" %7.2f\n", pct(tr, tn));
+    }
+};
+
+void write_table(FILE* f, const char* name, const std::vector<float>& v) {
+    std::fprintf(f, "const float %s[%zu] = {\n", name, v.size());
+    for (size_t i = 0; i < v.size(); ++i)
+        std::fprintf(f, "%s%.9gf,%s", i % 8 ? " " : "    ", static_cast<double>(v[i]), i % 8 == 7 || i + 1 == v.size() ? "\n" : "");
+    std::fprintf(f, "};\n");
+}
+
+bool write_source(const std::string& path, const Net& net, const std::string& command) {
+    FILE* f = std::fopen(path.c_str(), "w");
+    if (!f) return false;
+    std::fprintf(f, "// Digit network tables. Generated by tools/train_digits; do not edit by hand, retrain instead.\n");
+    std::fprintf(f, "// Command: %s\n", command.c_str());
+    std::fprintf(f, "#include \"ocr/ocr_read.h\"\n\n");
+    write_table(f, "kOcrW1", net.w1);
+    write_table(f, "kOcrB1", net.b1);
+    write_table(f, "kOcrW2", net.w2);
+    write_table(f, "kOcrB2", net.b2);
+    return std::fclose(f) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int pictures = 2000, epochs = 20, photo_views = 16;
+    uint64_t seed = 1;
+    std::string photos = "/work/shared/data/ocr/photos-newspaper", out = "engine/ocr/ocr_weights.cpp";
+    std::string command = "train_digits";
+    for (int i = 1; i < argc; ++i) command += std::string(" ") + argv[i];
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--pictures")) pictures = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--epochs")) epochs = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--photo-views")) photo_views = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--seed")) seed = std::strtoull(argv[i + 1], nullptr, 10);
+        else if (!std::strcmp(argv[i], "--photos")) photos = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--out")) out = argv[i + 1];
+        else {
+            std::fprintf(stderr, "usage: train_digits [--pictures N] [--photos DIR|''] [--photo-views V] [--seed S] [--epochs E] "
+                                 "[--out FILE]\n");
+            return 2;
+        }
+    }
+    using clock = std::chrono::steady_clock;
+    const auto t0 = clock::now();
+    std::mt19937 rng(static_cast<std::mt19937::result_type>(seed));
+    Set set;
+    add_rendered(pictures, 1000000 * seed, rng, set);
+    if (!photos.empty()) add_photos(photos, photo_views, rng, set);
+    add_non_digits(pictures * 4, rng, set);
+    std::printf("refused before the network (labelled digits):");
+    for (int k = 1; k < kOcrClasses; ++k) std::printf(" %d:%d", k, set.refused[k]);
+    std::printf("\nreader's own lattice matched the known one in %d of %d cut pictures\n", set.own_agrees, set.views);
+    std::printf("examples: %zu training, %zu + %zu validation; built in %.0f s\n", set.train.size(), set.valid.size(),
+                set.valid_photos.size(),
+                std::chrono::duration<double>(clock::now() - t0).count());
+
+    Net net(rng);
+    std::vector<size_t> order(set.train.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    for (int e = 0; e < epochs; ++e) {
+        const float lr = 0.02f * 0.5f * (1.0f + std::cos(3.1415927f * static_cast<float>(e) / static_cast<float>(epochs)));
+        std::shuffle(order.begin(), order.end(), rng);
+        for (size_t i : order) net.step(set.train[i], lr);
+        const Score v(net, set.valid), vp(net, set.valid_photos);
+        std::printf("epoch %2d lr %.4f validation read %.3f%%, photos %.3f%%  (%.0f s)\n", e + 1, static_cast<double>(lr),
+                    v.all(), vp.all(), std::chrono::duration<double>(clock::now() - t0).count());
+        std::fflush(stdout);
+    }
+    Score(net, set.train).print("train");
+    Score(net, set.valid).print("valid");
+    Score(net, set.valid_photos).print("photos");
+    if (!write_source(out, net, command)) {
+        std::fprintf(stderr, "cannot write %s\n", out.c_str());
+        return 1;
+    }
+    std::printf("wrote %s\n", out.c_str());
+    return 0;
+}
