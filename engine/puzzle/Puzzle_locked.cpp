@@ -15,23 +15,34 @@ inline bool take_out(PUZZLE_CELL* c, uint32_t bit) {
 
 }  // namespace
 
+// Box-line reduction and pointing for the cell's line in dimension `dim` and its group, digit by
+// digit in ascending order. Each walk only ever removes the digit at hand, so the digits the line
+// holds outside the group, and the group off the line, can be gathered once for all digits. When the
+// line keeps a digit inside the group, the box-line step clears the rest of the group of it, and
+// pointing for that digit can then find nothing to remove.
 bool Puzzle::restriction_for_cell_and_dim(PUZZLE_CELL* cell, int dim) {
     const uint32_t mask = cell->elim_bits;
     const int line = cell->house(dim);
     const int group = cell->group;
+    uint32_t line_outside_group = 0, group_off_line = 0;
+    PUZZLE_CELL* p = cell;
+    do {
+        if (p->group != group) line_outside_group |= p->elim_bits;
+        p = p->next(dim);
+    } while (p != cell);
+    p = cell;
+    do {
+        if (p->house(dim) != line) group_off_line |= p->elim_bits;
+        p = p->next(DIM_GROUP);
+    } while (p != cell);
+
     bool any = false;
     for (int d = 1; d <= 9; ++d) {
         const uint32_t bit = 1u << d;
         if (!(mask & bit)) continue;
 
         // Box-line reduction: the line keeps d inside the cell's group, so the rest of the group loses it.
-        bool outside_group = false;
-        PUZZLE_CELL* p = cell;
-        do {
-            if (p->group != group && (p->elim_bits & bit)) outside_group = true;
-            p = p->next(dim);
-        } while (p != cell && !outside_group);
-        if (!outside_group) {
+        if (!(line_outside_group & bit)) {
             bool removed = false;
             p = cell;
             do {
@@ -39,16 +50,11 @@ bool Puzzle::restriction_for_cell_and_dim(PUZZLE_CELL* cell, int dim) {
                 p = p->next(DIM_GROUP);
             } while (p != cell);
             if (removed) ++technique_counts[ATOM_BOX_LINE], any = true;
+            continue;
         }
 
         // Pointing: the group keeps d on the cell's line, so the rest of the line loses it.
-        bool off_line = false;
-        p = cell;
-        do {
-            if (p->house(dim) != line && (p->elim_bits & bit)) off_line = true;
-            p = p->next(DIM_GROUP);
-        } while (p != cell && !off_line);
-        if (!off_line) {
+        if (!(group_off_line & bit)) {
             bool removed = false;
             p = cell;
             do {

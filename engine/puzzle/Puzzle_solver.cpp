@@ -147,18 +147,20 @@ void Puzzle::simplify_by_elimination_using_cell(PUZZLE_CELL* cell) {
     for_each_peer(cell, [bits](PUZZLE_CELL* p) { p->elim_bits &= ~bits; });
 }
 
+// Naked singles by propagation: every single not yet propagated is taken out of its peers, pass
+// after pass until a pass changes no candidate. The propagated flag alone is not a change.
 bool Puzzle::exhaustive_simple_elimination() {
-    PUZZLE_CELL before[N_CELLS];
     auto pass = [&] {
-        std::memcpy(before, cells, sizeof cells);
-        for (int k = 0; k < N_CELLS; ++k) {
-            PUZZLE_CELL& c = cells[k];
+        bool changed = false;
+        for (PUZZLE_CELL& c : cells) {
             if ((c.status & STATUS_PROPAGATED) || !single(c.elim_bits)) continue;
-            simplify_by_elimination_using_cell(&c);
+            const uint32_t bits = c.elim_bits;
+            for_each_peer(&c, [&](PUZZLE_CELL* p) {
+                if (p->elim_bits & bits) p->elim_bits &= ~bits, changed = true;
+            });
             c.status |= STATUS_PROPAGATED;
-            before[k].status |= STATUS_PROPAGATED;  // the flag alone is not a change
         }
-        return std::memcmp(before, cells, sizeof cells) != 0;
+        return changed;
     };
     if (!pass()) return false;
     while (pass()) {
@@ -168,27 +170,31 @@ bool Puzzle::exhaustive_simple_elimination() {
 
 namespace {
 
-// True when some cell of the house of `cell` in dimension d, other than `cell`, has a digit of `bit`.
-bool elsewhere_in_house(PUZZLE_CELL* cell, int d, uint32_t bit) {
-    if (cell->next_in_house[d] == 0) return false;
-    for (PUZZLE_CELL* p = cell->next(d); p != cell; p = p->next(d))
-        if (p->elim_bits & bit) return true;
-    return false;
+// The candidates of the other cells of the cell's house in dimension d (none without a ring).
+uint32_t others_in_house(const PUZZLE_CELL* cell, int d) {
+    uint32_t seen = 0;
+    if (cell->next_in_house[d] == 0) return 0;
+    for (const PUZZLE_CELL* p = cell->next(d); p != cell; p = p->next(d)) seen |= p->elim_bits;
+    return seen;
 }
 
 }  // namespace
 
+// Hidden single: a digit of the cell that no other cell of one of its houses can take. Each house
+// is walked once; the digits are then tested in ascending order, group before lines.
 bool Puzzle::simplify_cell_using_digits(PUZZLE_CELL* cell) {
     const uint32_t mask = cell->elim_bits;
+    const uint32_t in_group = others_in_house(cell, DIM_GROUP);
+    const uint32_t in_lines = others_in_house(cell, DIM_ROW) & others_in_house(cell, DIM_COL);
     for (int d = 1; d <= 9; ++d) {
         const uint32_t bit = 1u << d;
         if (!(mask & bit)) continue;
-        if (!elsewhere_in_house(cell, DIM_GROUP, bit)) {
+        if (!(in_group & bit)) {
             cell->elim_bits = bit;
             ++technique_counts[ATOM_HIDDEN_SINGLE_GROUP];
             return true;
         }
-        if (!elsewhere_in_house(cell, DIM_ROW, bit) || !elsewhere_in_house(cell, DIM_COL, bit)) {
+        if (!(in_lines & bit)) {
             cell->elim_bits = bit;
             ++technique_counts[ATOM_HIDDEN_SINGLE_LINE];
             return true;
@@ -197,9 +203,10 @@ bool Puzzle::simplify_cell_using_digits(PUZZLE_CELL* cell) {
     if (!x_flag()) return false;
     for (int dim : {DIM_DIAG, DIM_ANTI_DIAG}) {
         if (cell->house(dim) != 0) continue;
+        const uint32_t on_diagonal = others_in_house(cell, dim);
         for (int d = 1; d <= 9; ++d) {
             const uint32_t bit = 1u << d;
-            if ((mask & bit) && !elsewhere_in_house(cell, dim, bit)) {
+            if ((mask & bit) && !(on_diagonal & bit)) {
                 cell->elim_bits = bit;
                 ++technique_counts[ATOM_HIDDEN_SINGLE_LINE];
                 return true;
