@@ -47,7 +47,7 @@ bool is_blank_or_comment(const std::string& text) {
 
 namespace {
 
-const char* const kHouseNames[4] = {"row", "column", "group", "diagonal"};
+const char* const kHouseNames[3] = {"row", "column", "group"};
 
 // The house of kind `kind` (row, column, group, diagonal, anti-diagonal) cell k lies in, or -1.
 int house_of(int kind, int k, const int* groups) {
@@ -119,9 +119,13 @@ bool parse_puzzle(const std::string& text, int adjacency, Grid& out, std::string
             if (ha < 0 || !out.clues[a]) continue;
             for (int b = a + 1; b < 81; ++b) {
                 if (out.clues[b] != out.clues[a] || house_of(kind, b, out.groups) != ha) continue;
-                std::snprintf(buf, sizeof buf, "contradicting clues: digit %d twice in %s%s (r%dc%d and r%dc%d)",
-                              out.clues[a], kind == 4 ? "anti-" : "", kHouseNames[kind < 4 ? kind : 3],
-                              a / 9 + 1, a % 9 + 1, b / 9 + 1, b % 9 + 1);
+                char house[32];
+                if (kind < 3)
+                    std::snprintf(house, sizeof house, "%s %d", kHouseNames[kind], kind == 2 ? ha : ha + 1);
+                else
+                    std::snprintf(house, sizeof house, "%sdiagonal", kind == 4 ? "anti-" : "");
+                std::snprintf(buf, sizeof buf, "contradicting clues: digit %d twice in %s (r%dc%d and r%dc%d)",
+                              out.clues[a], house, a / 9 + 1, a % 9 + 1, b / 9 + 1, b % 9 + 1);
                 why = buf;
                 return false;
             }
