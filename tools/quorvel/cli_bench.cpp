@@ -21,7 +21,7 @@ const char kBenchHelp[] =
     "  classify   every generated puzzle through the difficulty ladder\n"
     "  count      each puzzle again with every third clue removed: 0, 1 or several solutions\n"
     "  hard       qualities 8 and 9 on the four kinds, each given --hard-ms to finish (default\n"
-    "             1500); made and missed are reported but, being timing-bound, stay out of the\n"
+    "             1000); made and missed are reported but, being timing-bound, stay out of the\n"
     "             signature (skipped with --quick)\n"
     "The signature is an FNV-1a hash of every result (puzzles, labels, levels, per-cell techniques\n"
     "and digits, counts): the same build gives the same signature on any machine and at any\n"
@@ -77,7 +77,7 @@ bool generate_capped(SudokuHandle* h, int map, int adjacency, int quality, int c
 
 int cmd_bench(Args& args) {
     bool quick = false, json = false, verbose = false;
-    long long seed = 20261209, hard_ms = 1500;
+    long long seed = 20261209, hard_ms = 1000;
     while (!args.done() && !args.bad) {
         if (args.flag("--help", "-h")) {
             std::fputs(kBenchHelp, stdout);
