@@ -107,7 +107,20 @@ cp "$tmp/out" "$tmp/all8"
 expect_status 0 "$Q" classify "$tmp/all8"
 [ "$(cut -f1,2 "$tmp/out" | sort -u | wc -l)" -eq 1 ] || fail "the eight symmetries classify differently"
 
-# Hints: a drawing of 37 lines under a header naming the technique.
+# Standard input ('-' or no file) and the drawn forms, with the classification in the header.
+printf '%s\n' "$CLASSIC" | "$Q" solve --grid - >"$tmp/out" 2>"$tmp/err" || fail "solve --grid from stdin"
+[ "$(head -1 "$tmp/out")" = "1 solution" ] && [ "$(wc -l <"$tmp/out")" -eq 20 ] || fail "solve --grid drawing"
+head -1 "$tmp/gen1" | "$Q" classify -x >"$tmp/out" || fail "classify from stdin"
+expect_status 0 "$Q" generate --seed 42 --quality 2 --map jigsaw -x --grid
+head -1 "$tmp/out" | grep -qF "# 1: quality 2, jigsaw x: $(cut -f1 <<<"$(head -1 "$tmp/gen1" | "$Q" classify -x)")" ||
+    fail "grid header: $(head -1 "$tmp/out")"
+[ "$(wc -l <"$tmp/out")" -eq 41 ] || fail "--grid is not a header, two drawings and a blank line"
+
+# Hints: by default just before the hardest technique the puzzle needs (naked singles here);
+ of 37 lines under a header naming the technique.
+expect_status 0 "$Q" hint -p "$CLASSIC"
+head -1 "$tmp/out" | grep -qF "candidates before naked-single (0)" || fail "default hint technique"
+# a drawing of 37 lines under a header naming the technique.
 expect_status 0 "$Q" hint --before hidden-single -p "$CLASSIC"
 head -1 "$tmp/out" | grep -qF "candidates before hidden-single (1)" || fail "hint header"
 [ "$(wc -l <"$tmp/out")" -eq 38 ] || fail "hint drawing is not 37 lines"

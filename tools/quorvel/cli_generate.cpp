@@ -92,7 +92,7 @@ int cmd_generate(Args& args) {
         } else if (args.flag("-x")) {
             rq.adjacency = 1;
         } else if (args.option("--count", "-n")) {
-            if (!parse_long("--count", args.value, 1, 100000000, rq.count)) return kExitUsage;
+            if (!parse_long("--count", args.value, 1, 1000000, rq.count)) return kExitUsage;
         } else if (args.option("--jobs", "-j")) {
             if (!parse_long("--jobs", args.value, 1, 256, rq.jobs)) return kExitUsage;
         } else if (args.option("--seed", "-s")) {
