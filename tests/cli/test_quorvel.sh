@@ -134,6 +134,7 @@ for line in sys.stdin: json.loads(line)' <"$tmp/out" || fail "JSON of '$*' does 
     expect_status 0 "$Q" classify --json --cells -p "$CLASSIC" -p "$MANY"; check_json classify
     expect_status 0 "$Q" solve --json -p "$CLASSIC" -p "$NO_SOLUTION"; check_json solve
     expect_status 0 "$Q" transform --json --all -p "$CLASSIC"; check_json transform
+    expect_status 0 "$Q" bench --quick --json; check_json bench
 else
     echo "python3 not found: JSON checks skipped"
 fi
