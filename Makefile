@@ -4,6 +4,7 @@ PKGS := cmake g++ make binutils pkg-config libgtest-dev libbenchmark-dev zlib1g-
   fonts-noto-core fonts-roboto fonts-open-sans fonts-lato fonts-cantarell
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
+BIN := ./build/release/bin
 
 .PHONY: deps run test build bench clean
 
@@ -18,8 +19,14 @@ build: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 
+# Until the desktop program lands: a fresh puzzle of each difficulty 0..7 with its classification
+# (8 and 9 can take minutes), then a jigsaw x puzzle drawn with its solution.
 run: build
-	./build/release/bin/quadrillo-cli
+	@for q in 0 1 2 3 4 5 6 7; do \
+	  p=$$($(BIN)/quorvel generate --quality $$q) || exit 1; \
+	  printf 'quality %s  %s  ' $$q "$$p"; $(BIN)/quorvel classify -p "$$p" | cut -f1,5; \
+	done
+	@$(BIN)/quorvel generate --quality 3 --map jigsaw -x --grid
 
 test: deps
 	cmake --preset release
@@ -31,6 +38,7 @@ test: deps
 
 bench: build
 	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+	$(BIN)/quorvel bench
 
 clean:
 	rm -rf build

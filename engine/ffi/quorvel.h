@@ -78,6 +78,10 @@ int sudoku_build_from_clues(SudokuHandle* h, int map_kind, int adjacency, int qu
 /* The directory of the jigsaw map files for the whole process; null clears it (then the
  * environment variable SUDOKU_GROUP_MAPS_DIR is used). */
 void sudoku_set_group_maps_dir(const char* dir);
+/* Makes the calling thread's random choices repeatable: from now on they follow a generator started
+ * at `seed`, so the same calls with the same seed give the same games. 0 returns the thread to the
+ * system's random source. Other threads are not affected. */
+void sudoku_seed_thread(unsigned long long seed);
 
 /* ---- Play assistance ----
  * A cell shows a clue (status non-zero), an answer (small_mode 0, user_answer 1..9), pencil marks

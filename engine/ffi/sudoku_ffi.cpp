@@ -8,6 +8,7 @@
 #include "maps/GroupMap.h"
 #include "puzzle/Puzzle.h"
 #include "util/sudoku_combinations.h"
+#include "util/rand_utils.h"
 #include "util/utility.h"
 
 static_assert(sizeof(SudokuCellInfo) == 9 * sizeof(int));
@@ -202,5 +203,12 @@ int sudoku_generate_solution(Puzzle* h, int map_kind, int adjacency) {
 }
 
 void sudoku_set_group_maps_dir(const char* dir) { set_group_maps_dir(dir); }
+
+void sudoku_seed_thread(unsigned long long seed) {
+    if (seed == 0)
+        rand_unseed_thread();
+    else
+        rand_seed_thread(seed);
+}
 
 }  // extern "C"

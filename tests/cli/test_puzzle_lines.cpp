@@ -1,0 +1,105 @@
+// The command-line tool's puzzle-line parser under random and mutated input, and its grid drawings.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+
+#include "cli.h"
+
+namespace {
+
+const std::string kClassic = "53..7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79";
+const std::string kJigsaw =
+    ".....19.339.4.681.....35...6.3.......6..5.....1.5...364.9..8...2.4..9.57..582.76. "
+    "000111222300111224300111224330052244355555554336657744336687744666888777668888877";
+
+// What an accepted grid must satisfy: digits and groups in range, nine cells a group, no repeats.
+void expect_sound(const cli::Grid& g) {
+    int sizes[9] = {};
+    for (int k = 0; k < 81; ++k) {
+        ASSERT_GE(g.clues[k], 0);
+        ASSERT_LE(g.clues[k], 9);
+        ASSERT_GE(g.groups[k], 0);
+        ASSERT_LE(g.groups[k], 8);
+        ++sizes[g.groups[k]];
+    }
+    for (int s : sizes) EXPECT_EQ(s, 9);
+    for (int a = 0; a < 81; ++a)
+        for (int b = a + 1; b < 81; ++b) {
+            if (!g.clues[a] || g.clues[a] != g.clues[b]) continue;
+            const bool shared = a / 9 == b / 9 || a % 9 == b % 9 || g.groups[a] == g.groups[b] ||
+                                (g.adjacency && ((a / 9 == a % 9 && b / 9 == b % 9) || (a / 9 + a % 9 == 8 && b / 9 + b % 9 == 8)));
+            ASSERT_FALSE(shared) << "cells " << a << " and " << b;
+        }
+}
+
+TEST(PuzzleLines, RandomAndMutatedLinesAreRefusedWithAReasonOrAcceptedSound) {
+    std::mt19937 rng(8);
+    const std::string alphabet = "0123456789.. \t#x-\xff";
+    int accepted = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string line;
+        const int mode = round % 3;
+        if (mode == 0) {  // random text of a random length around the two valid ones
+            const int n = static_cast<int>(rng() % 180);
+            for (int i = 0; i < n; ++i) line += alphabet[rng() % alphabet.size()];
+        } else {  // a valid line with a few characters changed, dropped or added
+            line = mode == 2 ? kJigsaw : kClassic;
+            for (int m = static_cast<int>(rng() % 3); m >= 0; --m) {
+                const size_t at = rng() % line.size();
+                switch (rng() % 3) {
+                    case 0: line[at] = alphabet[rng() % alphabet.size()]; break;
+                    case 1: line.erase(at, 1); break;
+                    default: line.insert(at, 1, alphabet[rng() % alphabet.size()]);
+                }
+            }
+        }
+        cli::Grid g;
+        std::string why;
+        const int adjacency = static_cast<int>(rng() % 2);
+        if (cli::parse_puzzle(line, adjacency, g, why)) {
+            ++accepted;
+            expect_sound(g);
+            EXPECT_EQ(g.adjacency, adjacency);
+        } else {
+            EXPECT_FALSE(why.empty()) << line;
+        }
+    }
+    EXPECT_GT(accepted, 100);  // the mutations keep some lines valid
+}
+
+TEST(PuzzleLines, AcceptedLinesPrintBackAsTheyWereRead) {
+    cli::Grid g;
+    std::string why;
+    ASSERT_TRUE(cli::parse_puzzle(kJigsaw, 0, g, why)) << why;
+    EXPECT_EQ(g.map_kind, 1);
+    EXPECT_EQ(cli::puzzle_line(g.clues, g.groups, g.map_kind), kJigsaw);
+    // Zeros are blanks, whitespace is ignored, and the box map given explicitly is a square puzzle.
+    std::string zeros = kClassic;
+    for (char& c : zeros) c = c == '.' ? '0' : c;
+    std::string spaced = zeros.substr(0, 40);
+    spaced += '\t';
+    spaced += zeros.substr(40);
+    spaced.append(" 000111222000111222000111222333444555333444555333444555666777888666777888666777888");
+    ASSERT_TRUE(cli::parse_puzzle(spaced, 0, g, why)) << why;
+    EXPECT_EQ(g.map_kind, 0);
+    EXPECT_EQ(cli::puzzle_line(g.clues, g.groups, g.map_kind), kClassic);
+}
+
+TEST(PuzzleLines, DrawingsKeepTheirShapeOnAnyMap) {
+    cli::Grid g;
+    std::string why;
+    ASSERT_TRUE(cli::parse_puzzle(kClassic, 1, g, why));
+    const std::string grid = cli::draw_grid(g.clues, g.groups, 1);
+    EXPECT_EQ(std::count(grid.begin(), grid.end(), '\n'), 19);
+    EXPECT_EQ(grid.substr(0, 38), "+---+---+---+---+---+---+---+---+---+\n");
+    EXPECT_NE(grid.find("|\\5   3   . |"), std::string::npos) << grid;
+    int masks[81];
+    for (int k = 0; k < 81; ++k) masks[k] = 0x3fe;
+    const std::string all = cli::draw_candidates(masks, g.groups);
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 37);
+    EXPECT_EQ(std::count(all.begin(), all.end(), '5'), 81);
+}
+
+}  // namespace

@@ -1,0 +1,213 @@
+// quorvel classify, solve and hint: what the engine says about puzzles the user brings.
+#include <cstring>
+
+#include "cli.h"
+
+namespace cli {
+
+namespace {
+
+using Clues9 = const int (*)[9];
+Clues9 rows(const int* cells) { return reinterpret_cast<Clues9>(cells); }
+
+ClassifyInfo classify(const int* clues, const Grid& g) {
+    ClassifyInfo info;
+    std::memset(&info, 0, sizeof info);
+    sudoku_classify_clues(clues, g.groups, g.map_kind, g.adjacency, &info);
+    return info;
+}
+
+// Runs `each` over the puzzles of the input options; the usual exit status.
+template <typename Each>
+int for_each_puzzle(const InputOptions& in, Each each) {
+    std::vector<Grid> grids;
+    std::vector<std::string> where;
+    const bool ok = in.load(grids, where);
+    if (!ok && grids.empty()) return kExitFail;
+    for (size_t i = 0; i < grids.size(); ++i) {
+        each(grids[i], where[i]);
+        std::fflush(stdout);
+    }
+    return ok ? kExitOk : kExitFail;
+}
+
+// Parses the options of a puzzle-reading command; `extra` takes the command's own ones.
+template <typename Extra>
+int parse_input(Args& args, InputOptions& in, const char* help, Extra extra) {
+    while (!args.done() && !args.bad) {
+        if (args.flag("--help", "-h")) {
+            std::fputs(help, stdout);
+            std::fputs(kInputHelp, stdout);
+            return kExitOk;
+        }
+        if (extra(args) || in.take(args)) continue;
+        if (!args.bad) args.unknown();
+    }
+    return args.bad ? kExitUsage : -1;
+}
+
+const char kClassifyHelp[] =
+    "usage: quorvel classify [options] [FILE...]\n"
+    "Rates each puzzle: difficulty word, ladder level, number of solutions, clue count and a\n"
+    "readable description, tab-separated on one line. The level is the ladder index of the\n"
+    "hardest technique needed (0 naked singles .. 15 forcing nets, 16 search, -1 all given).\n"
+    "      --cells           also draw, per cell, the technique number that placed it\n"
+    "                        (g: given, ?: not placed)\n";
+
+const char kSolveHelp[] =
+    "usage: quorvel solve [options] [FILE...]\n"
+    "Counts each puzzle's solutions (0, 1 or 'many') and prints the count and a solution:\n"
+    "the solution for a unique puzzle, one of them for a puzzle with several.\n"
+    "      --grid            draw the solution instead of printing its 81 digits\n";
+
+const char kHintHelp[] =
+    "usage: quorvel hint [options] [FILE...]\n"
+    "Draws the candidates a player would have just before a technique is needed: everything\n"
+    "easier has been applied. By default that technique is the hardest the puzzle needs.\n"
+    "  -b, --before T        a technique: its number or one of naked-single, hidden-single,\n"
+    "                        locked-candidates, subsets, double-restriction, x-wing, swordfish,\n"
+    "                        turbot, xy-wing, w-wing, jellyfish, x-chain, xy-chain, als,\n"
+    "                        franken-fish, forcing-net\n";
+
+// One solution of a solvable puzzle with several: settle one open cell at a time with a digit
+// that keeps the puzzle solvable, until the classification finds the rest unique.
+bool find_one_solution(const Grid& g, const ClassifyInfo& first, int* out) {
+    int cur[81];
+    ClassifyInfo info = first;
+    std::memcpy(cur, g.clues, sizeof cur);
+    for (int step = 0; step < 81; ++step) {
+        if (info.unique) {
+            std::memcpy(out, info.cell_digit, sizeof cur);
+            return true;
+        }
+        if (!info.solvable) return false;
+        // Cells the ladder placed hold in every solution.
+        for (int k = 0; k < 81; ++k)
+            if (!cur[k] && info.cell_digit[k] >= 1 && info.cell_digit[k] <= 9) cur[k] = info.cell_digit[k];
+        int masks[81];
+        if (!candidate_state_at_level(g.map_kind, g.adjacency, rows(cur), rows(g.groups), 0, masks)) return false;
+        int cell = -1;
+        for (int k = 0; k < 81; ++k)
+            if (!cur[k] && (cell < 0 || __builtin_popcount(masks[k]) < __builtin_popcount(masks[cell]))) cell = k;
+        if (cell < 0) return false;
+        bool moved = false;
+        for (int d = 1; d <= 9 && !moved; ++d) {
+            if (!((masks[cell] >> d) & 1)) continue;
+            cur[cell] = d;
+            info = classify(cur, g);
+            moved = info.solvable;
+        }
+        if (!moved) return false;
+    }
+    return false;
+}
+
+int parse_technique(const char* text, int& out) {
+    for (int i = 0; i < 16; ++i)
+        if (!std::strcmp(text, kLadderNames[i])) return out = kLadder[i], 1;
+    long long v = 0;
+    char* end = nullptr;
+    v = std::strtoll(text, &end, 10);
+    if (end != text && *end == 0 && v >= 0 && v <= 27) return out = static_cast<int>(v), 1;
+    complain("--before: '%s' is not a technique name or number 0..27", text);
+    return 0;
+}
+
+const char* technique_name(int method) {
+    for (int i = 0; i < 16; ++i)
+        if (kLadder[i] == method) return kLadderNames[i];
+    return method == 27 ? "search" : "technique";
+}
+
+}  // namespace
+
+int cmd_classify(Args& args) {
+    InputOptions in;
+    bool cells = false;
+    const int parsed = parse_input(args, in, kClassifyHelp, [&](Args& a) { return a.flag("--cells") && (cells = true); });
+    if (parsed >= 0) return parsed;
+    return for_each_puzzle(in, [&](const Grid& g, const std::string& where) {
+        const ClassifyInfo info = classify(g.clues, g);
+        const char* count = info.unique ? "unique" : info.solvable ? "multiple" : "none";
+        if (in.json) {
+            std::printf("{\"where\":%s,\"puzzle\":%s,%s", json_string(where.c_str()).c_str(),
+                        json_string(puzzle_line(g.clues, g.groups, g.map_kind).c_str()).c_str(),
+                        classification_json(info).c_str());
+            if (cells)
+                std::printf(",\"cell_method\":%s,\"cell_digit\":%s", json_int_array(info.cell_method, 81).c_str(),
+                            json_int_array(info.cell_digit, 81).c_str());
+            std::printf("}\n");
+            return;
+        }
+        std::printf("%s\t%d\t%s\t%d\t%s\n", info.label, info.level, count, info.clue_count, info.description);
+        if (!cells) return;
+        for (int r = 0; r < 9; ++r) {
+            for (int c = 0; c < 9; ++c) {
+                const int k = r * 9 + c;
+                if (info.cell_given[k])
+                    std::printf("%3s", "g");
+                else if (info.cell_method[k] < 0)
+                    std::printf("%3s", "?");
+                else
+                    std::printf("%3d", info.cell_method[k]);
+            }
+            std::printf("\n");
+        }
+    });
+}
+
+int cmd_solve(Args& args) {
+    InputOptions in;
+    bool grid = false;
+    const int parsed = parse_input(args, in, kSolveHelp, [&](Args& a) { return a.flag("--grid") && (grid = true); });
+    if (parsed >= 0) return parsed;
+    return for_each_puzzle(in, [&](const Grid& g, const std::string& where) {
+        const ClassifyInfo info = classify(g.clues, g);
+        int solution[81] = {};
+        bool have = info.unique ? (std::memcpy(solution, info.cell_digit, sizeof solution), true)
+                                : info.solvable && find_one_solution(g, info, solution);
+        const char* count = info.unique ? "1" : info.solvable ? "many" : "0";
+        if (in.json) {
+            std::printf("{\"where\":%s,\"solutions\":%s,\"count_text\":%s,\"solution\":%s}\n",
+                        json_string(where.c_str()).c_str(), info.unique ? "1" : info.solvable ? "2" : "0",
+                        json_string(info.unique ? "1" : info.solvable ? "more than one" : "0").c_str(),
+                        have ? json_string(digits_string(solution).c_str()).c_str() : "null");
+        } else if (grid) {
+            std::printf("%s solution%s\n%s", count, info.unique ? "" : "s", have ? draw_grid(solution, g.groups, g.adjacency).c_str() : "");
+        } else {
+            std::printf("%s%s%s\n", count, have ? " " : "", have ? digits_string(solution).c_str() : "");
+        }
+    });
+}
+
+int cmd_hint(Args& args) {
+    InputOptions in;
+    int before = -1;
+    bool bad_value = false;
+    const int parsed = parse_input(args, in, kHintHelp, [&](Args& a) {
+        if (!a.option("--before", "-b")) return false;
+        if (!parse_technique(a.value, before)) bad_value = a.bad = true;
+        return true;
+    });
+    if (bad_value) return kExitUsage;
+    if (parsed >= 0) return parsed;
+    return for_each_puzzle(in, [&](const Grid& g, const std::string& where) {
+        int method = before;
+        if (method < 0) {
+            const ClassifyInfo info = classify(g.clues, g);
+            method = info.level >= 0 && info.level < 16 ? kLadder[info.level] : info.level == 16 ? 27 : 0;
+        }
+        int masks[81] = {};
+        candidate_state_at_level(g.map_kind, g.adjacency, rows(g.clues), rows(g.groups), method, masks);
+        if (in.json) {
+            std::printf("{\"where\":%s,\"before\":%d,\"technique\":%s,\"candidates\":%s}\n",
+                        json_string(where.c_str()).c_str(), method, json_string(technique_name(method)).c_str(),
+                        json_int_array(masks, 81).c_str());
+            return;
+        }
+        std::printf("# %s: candidates before %s (%d)\n%s", where.c_str(), technique_name(method), method,
+                    draw_candidates(masks, g.groups).c_str());
+    });
+}
+
+}  // namespace cli
