@@ -117,6 +117,13 @@ void sudoku_maxed_digits(SudokuHandle* h, int* flags);
  * ignored byte, 3 RGB, 4 RGB and one ignored byte). Every picture call returns 0 without reading a
  * pixel when pixels is null, w or h is below 27, bpp is outside 1..4, or its output is null. */
 
+/* Reads the puzzle in the picture: out[81] gets the digit 1..9 of every cell, row-major, 0 for an
+ * empty or unreadable cell. When the first reading repeats a digit in a row, column or box, other
+ * readings of the picture are weighed by its own rules (drawn regions, marked diagonals) and one
+ * that repeats less without reading fewer digits replaces it. 1 for any valid picture, also when
+ * no digit was read; the caller judges the reading by its content. */
+int sudoku_ocr_recognize(const unsigned char* pixels, int w, int h, int bpp, int* out);
+
 /* The grid's lattice box: out[0..3] = left, top, right, bottom, the pixel centres of the outer
  * lines, both inclusive. 1 when a grid was found; 0 leaves out untouched. */
 int sudoku_ocr_locate(const unsigned char* pixels, int w, int h, int bpp, int* out);

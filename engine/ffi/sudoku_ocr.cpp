@@ -1,4 +1,4 @@
-// The exported picture calls: argument checks shared by all of them, the grid position, drawn regions and diagonal marks.
+// The exported picture calls: argument checks shared by all of them, the whole reading, the grid position, drawn regions and diagonal marks.
 #include <algorithm>
 #include <new>
 #include <vector>
@@ -6,6 +6,7 @@
 #include "ffi/quorvel.h"
 #include "ocr/ocr_image.h"
 #include "ocr/ocr_locate.h"
+#include "ocr/ocr_recognize.h"
 #include "ocr/ocr_regions.h"
 
 namespace {
@@ -16,6 +17,17 @@ bool picture_args_ok(const unsigned char* pixels, int w, int h, int bpp) {
 }
 
 }  // namespace
+
+extern "C" int sudoku_ocr_recognize(const unsigned char* pixels, int w, int h, int bpp, int* out) {
+    if (!picture_args_ok(pixels, w, h, bpp) || !out) return 0;
+    try {
+        return ocr_recognize(pixels, w, h, bpp, out) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        // Out of memory mid-reading: report failure with an empty reading rather than a partial one.
+        std::fill(out, out + 81, 0);
+        return 0;
+    }
+}
 
 extern "C" int sudoku_ocr_locate(const unsigned char* pixels, int w, int h, int bpp, int* out) {
     if (!picture_args_ok(pixels, w, h, bpp) || !out) return 0;

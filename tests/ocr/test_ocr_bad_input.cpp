@@ -125,6 +125,9 @@ TEST(OcrBadInput, RandomPicturesComeBackSafely) {
             EXPECT_EQ(std::vector<int>(regions, regions + 81), std::vector<int>(81, 0));
         }
         sudoku_ocr_detect_x(px.data(), w, h, bpp);
+        int reading[81];
+        ASSERT_EQ(sudoku_ocr_recognize(px.data(), w, h, bpp, reading), 1);
+        for (int d : reading) EXPECT_TRUE(d >= 0 && d <= 9);
     }
     rand_unseed_thread();
 }

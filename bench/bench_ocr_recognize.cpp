@@ -1,0 +1,143 @@
+// Whole-picture reading end to end (no known corners): grids read fully right, cells right and time per picture.
+//
+//   bench_ocr_recognize [--photos DIR] [--rendered N] [--seed S]
+//
+// Photos: each list of the set (v2_train.desc, v2_test.desc) on its own; the test list is only
+// measured, never tuned on. Rendered: N pictures for every page style and capture (clean
+// screenshot, careful photo, rough phone photo) from seeds the digit trainer never used, regions,
+// diagonals and marks as the seed chooses. A cell is right when it reads its printed (or entered)
+// digit, or 0 when empty. Times are per call of sudoku_ocr_recognize on one thread.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ffi/quorvel.h"
+#include "imageio.h"
+#include "ocr_data.h"
+#ifdef QUADRILLO_HAVE_RENDER
+#include "render.h"
+#endif
+
+namespace {
+
+struct Tally {
+    long grids = 0, grids_right = 0, cells = 0, cells_right = 0, refused = 0;
+    std::vector<double> ms;
+
+    void read(const imageio::Image& img, const int truth[81]) {
+        int out[81];
+        const auto t0 = std::chrono::steady_clock::now();
+        const int ok = sudoku_ocr_recognize(img.px.data(), img.w, img.h, img.bpp, out);
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        if (!ok) {
+            ++refused;
+            std::fill(out, out + 81, 0);
+        }
+        int wrong = 0;
+        for (int i = 0; i < 81; ++i) wrong += out[i] != truth[i];
+        ++grids;
+        grids_right += wrong == 0;
+        cells += 81;
+        cells_right += 81 - wrong;
+    }
+
+    double quantile(double q) const {
+        if (ms.empty()) return 0;
+        std::vector<double> s = ms;
+        const size_t k = std::min(s.size() - 1, static_cast<size_t>(q * static_cast<double>(s.size())));
+        std::nth_element(s.begin(), s.begin() + static_cast<long>(k), s.end());
+        return s[k];
+    }
+
+    void print(const std::string& name) const {
+        std::printf("%-40s pictures %4ld  grids right %6.2f%%  cells right %7.3f%%  median %7.2f ms  p90 %7.2f ms  worst %7.2f ms",
+                    name.c_str(), grids, grids ? 100.0 * static_cast<double>(grids_right) / static_cast<double>(grids) : 0.0,
+                    cells ? 100.0 * static_cast<double>(cells_right) / static_cast<double>(cells) : 0.0, quantile(0.5),
+                    quantile(0.9), ms.empty() ? 0.0 : *std::max_element(ms.begin(), ms.end()));
+        if (refused) std::printf("  (%ld refused)", refused);
+        std::printf("\n");
+    }
+};
+
+void run_photos(const std::string& dir) {
+    for (const char* list : {"v2_train.desc", "v2_test.desc"}) {
+        Tally t;
+        int unreadable = 0, w = 0, h = 0;
+        for (const ocr_data::Photo& p : ocr_data::load_photos(dir, list)) {
+            imageio::Image img;
+            if (!imageio::read_image(p.path, img)) {
+                ++unreadable;
+                continue;
+            }
+            w = std::max(w, img.w);
+            h = std::max(h, img.h);
+            t.read(img, p.digits);
+        }
+        t.print(std::string("photos ") + list);
+        std::printf("  (largest %d x %d%s)\n", w, h,
+                    unreadable ? (", " + std::to_string(unreadable) + " unreadable").c_str() : "");
+    }
+}
+
+#ifdef QUADRILLO_HAVE_RENDER
+void run_rendered(int n, uint64_t seed) {
+    static const int kSizes[4][2] = {{640, 480}, {480, 640}, {800, 800}, {1024, 768}};
+    const render::Style styles[] = {render::Style::Newspaper, render::Style::Book, render::Style::App,
+                                    render::Style::AppDark};
+    const render::Photo photos[] = {render::Photo::Clean, render::Photo::Mild, render::Photo::Rough};
+    Tally all;
+    int failed = 0;
+    for (render::Photo photo : photos)
+        for (render::Style style : styles) {
+            Tally t;
+            for (int k = 0; k < n; ++k) {
+                const uint64_t s = seed + static_cast<uint64_t>(k);
+                render::Options opt;
+                opt.seed = s;
+                opt.width = kSizes[s % 4][0];
+                opt.height = kSizes[s % 4][1];
+                opt.style = style;
+                opt.photo = photo;
+                imageio::Image img;
+                render::Truth truth;
+                if (!render::render(opt, img, truth)) {
+                    ++failed;
+                    continue;
+                }
+                int digits[81];
+                for (int i = 0; i < 81; ++i) digits[i] = truth.givens[i] ? truth.givens[i] : truth.entries[i];
+                t.read(img, digits);
+                all.read(img, digits);
+            }
+            t.print(std::string("rendered ") + render::style_name(style) + ", " + render::photo_name(photo));
+        }
+    all.print("rendered, all");
+    if (failed) std::printf("  (%d pictures failed to render)\n", failed);
+}
+#endif
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string photos = "/work/shared/data/ocr/photos-newspaper";
+    int rendered = 50;
+    uint64_t seed = 90000000;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--photos")) photos = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--rendered")) rendered = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--seed")) seed = std::strtoull(argv[i + 1], nullptr, 10);
+    }
+    std::printf("sudoku_ocr_recognize end to end\n");
+    if (!photos.empty()) run_photos(photos);
+#ifdef QUADRILLO_HAVE_RENDER
+    if (rendered > 0) run_rendered(rendered, seed);
+#else
+    (void)rendered;
+    (void)seed;
+#endif
+    return 0;
+}
