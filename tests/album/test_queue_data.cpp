@@ -216,3 +216,19 @@ TEST(QueueData, TablesOfDesiredDepths) {
     EXPECT_EQ(sudoku_desired_queue_depth(0, -1, 9), 3);
     EXPECT_EQ(sudoku_desired_queue_depth(1, 0, 10), 3);
 }
+
+TEST(QueueData, ShippedStarterAlbumHoldsEveryKind) {
+    sudoku_set_group_maps_dir(QUADRILLO_GROUP_MAPS_DIR);
+    queue_data* q = queue_data_from_zipped_file("starter");
+    sudoku_set_group_maps_dir(nullptr);
+    ASSERT_NE(q, nullptr);
+    EXPECT_GT(q->num_solutions, 0u);
+    EXPECT_GT(q->num_puzzles, 0u);
+    bool kinds[2][2] = {};
+    for (unsigned i = 0; i < q->num_games; ++i) {
+        const PuzzleData& g = *q->game(static_cast<int>(i));
+        kinds[g.map_type][g.adjacency] = true;
+    }
+    EXPECT_TRUE(kinds[0][0] && kinds[0][1] && kinds[1][0] && kinds[1][1]);
+    delete q;
+}
