@@ -119,7 +119,7 @@ TEST(AlbumCalls, DamagedBytesNeverReadOutOfBounds) {
     const Bytes good = small_album();
     rand_seed_thread(20261209);
     int loaded = 0;
-    for (int round = 0; round < 300; ++round) {
+    for (int round = 0; round < 150; ++round) {
         Bytes b = good;
         const int flips = 1 + static_cast<int>(arc4random_uniform(4));
         for (int f = 0; f < flips; ++f) {

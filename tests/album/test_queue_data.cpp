@@ -119,8 +119,9 @@ TEST(QueueData, HeaderRefusals) {
     Bytes nul = good;
     nul[17] = 0;
     EXPECT_EQ(load(nul), nullptr);
-    EXPECT_EQ(load(with(16, "0002")) != nullptr, true);  // leading zeros are digits
-    delete load(with(16, "0002"));
+    queue_data* zeros = load(with(16, "0002"));  // leading zeros are digits
+    EXPECT_NE(zeros, nullptr);
+    delete zeros;
 
     // A field of four blanks is 0: the header alone is a valid empty album.
     Bytes empty(good.begin(), good.begin() + 80);

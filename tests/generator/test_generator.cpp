@@ -165,10 +165,10 @@ TEST(Targeted, FailingSolutionsStillEndTheSearch) {
     GenParams p = params_for(1, 1, 0);
     p.solution_deadline_ms = 1;
     p.target_bucket = 12;
-    p.max_attempts = 5;
+    p.max_attempts = 2;
     const TargetedResult r = generate_targeted(p);
     sudoku_set_group_maps_dir(nullptr);
-    EXPECT_EQ(r.attempt, 5);
+    EXPECT_EQ(r.attempt, 2);
     EXPECT_EQ(r.ok, 0);
 }
 
