@@ -43,7 +43,7 @@ bool make_solution(const GenParams& params, Grid solution, Grid groups, int32_t*
 // The bucket of a grid the technique ladder alone solves uniquely; -1 for any other grid.
 int qualifying_bucket(const GenParams& params, const Grid grid, const Grid groups, long budget) {
     const ClassifyResult r = classify_puzzle(params.map_kind, params.adjacency, grid, groups, budget);
-    if (!r.unique || r.level < 0 || r.level >= kNSolveLevels) return -1;
+    if (!r.unique || r.level >= kNSolveLevels) return -1;
     return gen_bucket_index(r.label);
 }
 
