@@ -7,11 +7,15 @@
 #ifndef QUORVEL_H
 #define QUORVEL_H
 
+#include <stddef.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 typedef struct Puzzle SudokuHandle;
+/* An album of stored games, made by sudoku_queue_load and released by sudoku_queue_free. */
+typedef struct queue_data SudokuAlbum;
 
 /* The record sudoku_get_cell fills: nine ints, in this order. */
 typedef struct SudokuCellInfo {
@@ -205,6 +209,48 @@ int sudoku_candidate_state_handle(SudokuHandle* h, int map_kind, int adjacency, 
 /* Turns 5184 puzzle bytes in place by symmetry `type` (0..7) and renames the digits: permutation[i] is
  * the new digit for digit i + 1. Any invalid request leaves the bytes unchanged. */
 void sudoku_transform_puzzle(void* bytes, unsigned type, const int* permutation);
+
+/* ---- Harvests and stock depths ----
+ * A harvest makes one random solution (map kind 1 = jigsaw, adjacency 1 = x) and digs it down one clue
+ * at a time, keeping the last puzzle it met in each difficulty bucket 0..9. The result is kept per
+ * thread: read it with the getters on the thread that harvested. */
+
+/* Runs a harvest. `unused` is not read; node_limit > 0 bounds each classification's exact search,
+ * deadline_ms > 0 bounds making the solution, seed picks the dig order (0: a fixed default). Returns 0
+ * when no solution could be made, else bit b set for each bucket b that received a puzzle. */
+int sudoku_generate_harvest(void* unused, int map_kind, int adjacency, int node_limit, int deadline_ms, int seed);
+/* The last harvest's solution digits, groups (out[81]) and group colours (out[9]); zeros on a thread
+ * that never harvested. A null out does nothing. */
+void sudoku_harvest_solution(int* out);
+void sudoku_harvest_groupmap(int* out);
+void sudoku_harvest_colormap(int* out);
+/* The clues (digit or 0) of the last harvest's puzzle in `bucket` into out[81] and its clue count;
+ * -1 with out untouched for a bucket outside 0..9, one the harvest did not fill, or a null out. */
+int sudoku_harvest_clues(int bucket, int* out);
+/* How many puzzles of a kind and bucket to keep in stock; 3 for arguments outside the tables. */
+int sudoku_desired_queue_depth(int map_kind, int adjacency, int bucket);
+
+/* Stock depths by [map kind][adjacency] and [map kind][adjacency][bucket]. */
+extern const int desiredSolutionQueueSize[2][2];
+extern const int desiredPuzzleQueueSize[2][2][10];
+extern const int desiredGameAlbumSize[2][2][10];
+
+/* ---- Albums ----
+ * An album blob: the header "SQD0.002" and three right-aligned four-place counts (solutions, puzzles,
+ * games), zeros up to byte 80, then that many 5232-byte game records. */
+
+/* A new album holding its own copy of the bytes; null when bytes is null, the header is wrong, the
+ * length does not match the counts, or any record's cells are damaged. */
+SudokuAlbum* sudoku_queue_load(const void* bytes, size_t length);
+/* Releases an album; null does nothing. */
+void sudoku_queue_free(SudokuAlbum* album);
+/* The number of games in an album (0 for null). */
+int sudoku_queue_game_count(const SudokuAlbum* album);
+/* Game `index`: its 5184 puzzle bytes to cells, its nine colours, map kind, adjacency and quality.
+ * 1, or 0 (nothing written) for a null album or pointer or an index outside 0..count-1. Load the cells
+ * with sudoku_set_puzzle_bytes and sudoku_setup_loaded. */
+int sudoku_queue_get_game(const SudokuAlbum* album, int index, void* cells, int* colors, int* map_kind,
+                          int* adjacency, int* quality);
 
 /* ---- Digit-set and combination tables ---- */
 
