@@ -65,8 +65,13 @@ assert sq["regions_found"] and sq["groups"][:12] == "000111222000", sq
 assert jig["map"] == "jigsaw" and jig["diagonals_marked"] and jig["puzzle"].startswith(jig["clues"] + " "), jig
 assert all(r["solutions"] in ("unique", "multiple", "none") and r["label"] for r in rows), rows
 EOF
+    # A screenshot whose margin is transparent black reads as a viewer shows it: on white.
+    python3 "$(dirname "$0")/clear_margin.py" "$tmp/square.png" "$tmp/clear.png" 150 60 110 50 ||
+        fail "could not make a transparent picture"
+    expect_status 0 "$Q" ocr "$tmp/clear.png"
+    [ "$(cut -f1 "$tmp/out")" = "$SQUARE" ] || fail "transparent-margin screenshot read as '$(cat "$tmp/out")'"
 else
-    echo "python3 not found: JSON checks skipped"
+    echo "python3 not found: JSON and transparency checks skipped"
 fi
 
 [ "$fails" -eq 0 ] && echo "all quorvel ocr checks passed"

@@ -13,7 +13,8 @@ const char kOcrHelp[] =
     "usage: quorvel ocr [options] [FILE...]\n"
     "Reads the puzzle in each PNG or JPEG picture (a screenshot, a scan or a photo of a grid): its\n"
     "printed digits, its drawn regions (thick walls or region colours) and whether its two long\n"
-    "diagonals are marked. FILE '-' or none: the picture on standard input.\n"
+    "diagonals are marked. FILE '-' or none: the picture on standard input. Transparent parts\n"
+    "of a picture are read as white, as a viewer shows them.\n"
     "\n"
     "      --grid            draw each puzzle, with its regions' walls, under a header holding\n"
     "                        the picture's name and the puzzle's classification\n"
@@ -47,6 +48,20 @@ bool read_bytes(const std::string& path, std::vector<unsigned char>& out) {
     return !bad;
 }
 
+// Lays a picture with an alpha channel over white, as a viewer shows it: the engine ignores the
+// fourth byte, so a transparent screenshot margin (often stored as black) would read as dark ink.
+void flatten_alpha(imageio::Image& img) {
+    if (img.bpp != 4) return;
+    const size_t n = static_cast<size_t>(img.w) * static_cast<size_t>(img.h);
+    unsigned char* p = img.px.data();
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned a = p[4 * i + 3];
+        for (int c = 0; c < 3; ++c) p[3 * i + c] = static_cast<unsigned char>((p[4 * i + c] * a + 255 * (255 - a) + 127) / 255);
+    }
+    img.px.resize(3 * n);
+    img.bpp = 3;
+}
+
 // Decodes a PNG or a JPEG, told apart by their first bytes; false (after complaining) otherwise.
 bool decode_picture(const std::string& name, const std::vector<unsigned char>& bytes, imageio::Image& img) {
     static const unsigned char kPng[4] = {0x89, 'P', 'N', 'G'};
@@ -59,6 +74,7 @@ bool decode_picture(const std::string& name, const std::vector<unsigned char>& b
     else
         ok = false, why = "not a PNG or JPEG picture";
     if (!ok) complain("%s: %s", name.c_str(), why.c_str());
+    else flatten_alpha(img);
     return ok;
 }
 
