@@ -1,23 +1,8 @@
 #!/bin/bash
 # End-to-end checks of the quorvel program: exit statuses, messages, reproducibility, round trips, JSON.
 # Usage: test_quorvel.sh PATH/TO/quorvel
-set -u
 Q=$1
-fails=0
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
-# expect_status STATUS COMMAND...: runs the command, keeps stdout/stderr in $tmp/out, $tmp/err.
-expect_status() {
-    local want=$1
-    shift
-    "$@" >"$tmp/out" 2>"$tmp/err"
-    local got=$?
-    [ "$got" -eq "$want" ] || fail "'$*' exited $got, expected $want; stderr: $(head -c 300 "$tmp/err")"
-}
-err_has() { grep -qF -- "$1" "$tmp/err" || fail "stderr lacks '$1': $(head -c 300 "$tmp/err")"; }
-out_is() { [ "$(cat "$tmp/out")" = "$1" ] || fail "stdout is '$(head -c 300 "$tmp/out")', expected '$1'"; }
+source "$(dirname "$0")/checks.sh"
 
 CLASSIC="53..7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79"
 CLASSIC_SOLUTION="534678912672195348198342567859761423426853791713924856961537284287419635345286179"
@@ -117,7 +102,6 @@ head -1 "$tmp/out" | grep -qF "# 1: quality 2, jigsaw x: $(cut -f1 <<<"$(head -1
 [ "$(wc -l <"$tmp/out")" -eq 41 ] || fail "--grid is not a header, two drawings and a blank line"
 
 # Hints: by default just before the hardest technique the puzzle needs (naked singles here);
- of 37 lines under a header naming the technique.
 expect_status 0 "$Q" hint -p "$CLASSIC"
 head -1 "$tmp/out" | grep -qF "candidates before naked-single (0)" || fail "default hint technique"
 # a drawing of 37 lines under a header naming the technique.

@@ -148,6 +148,7 @@ int cmd_solve(Args& args);
 int cmd_hint(Args& args);
 int cmd_transform(Args& args);
 int cmd_bench(Args& args);
+int cmd_ocr(Args& args);
 
 // Monotonic milliseconds.
 double now_ms();
