@@ -148,6 +148,8 @@ int cmd_solve(Args& args);
 int cmd_hint(Args& args);
 int cmd_transform(Args& args);
 int cmd_bench(Args& args);
+int cmd_harvest(Args& args);
+int cmd_album(Args& args);
 
 // Monotonic milliseconds.
 double now_ms();

@@ -16,6 +16,8 @@ const char kHelp[] =
     "  hint        draw the candidates just before a technique is needed\n"
     "  transform   turn or mirror puzzles and rename their digits\n"
     "  bench       a fixed workload: timings per stage and a signature of the results\n"
+    "  harvest     dig random solutions into a puzzle per difficulty bucket; print or store them\n"
+    "  album       write an album file of ready solutions, puzzles and games, or list one\n"
     "\n"
     "'quorvel COMMAND --help' describes each one. Exit status: 0 success, 1 failure or bad\n"
     "input data, 2 bad usage.\n";
@@ -28,6 +30,8 @@ struct Command {
 constexpr Command kCommands[] = {
     {"generate", cli::cmd_generate}, {"classify", cli::cmd_classify}, {"solve", cli::cmd_solve},
     {"hint", cli::cmd_hint},         {"transform", cli::cmd_transform}, {"bench", cli::cmd_bench},
+    {"harvest", cli::cmd_harvest},
+    {"album", cli::cmd_album},
 };
 
 }  // namespace
@@ -47,6 +51,6 @@ int main(int argc, char** argv) {
         cli::Args args{argc - 2, argv + 2};
         return c.run(args);
     }
-    cli::complain("unknown command '%s' (commands: generate, classify, solve, hint, transform, bench)", argv[1]);
+    cli::complain("unknown command '%s' (see 'quorvel --help')", argv[1]);
     return cli::kExitUsage;
 }
