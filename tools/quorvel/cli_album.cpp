@@ -203,7 +203,8 @@ void make_kind(const WriteRequest& rq, int kind, Album& out) {
     sudoku_seed_thread(0);
 }
 
-int album_write(const char* path, Args& args) {
+int album_write(Args& args) {
+    const char* path = nullptr;
     WriteRequest rq;
     bool json = false, verbose = false;
     while (!args.done() && !args.bad) {
@@ -226,11 +227,17 @@ int album_write(const char* path, Args& args) {
             json = true;
         } else if (args.flag("--verbose", "-v")) {
             verbose = true;
+        } else if (!path && args.current()[0] != '-') {
+            path = args.argv[args.i++];
         } else if (!args.bad) {
             args.unknown();
         }
     }
     if (args.bad) return kExitUsage;
+    if (!path) {
+        complain("write needs a FILE");
+        return kExitUsage;
+    }
     const long long per_kind = rq.solutions + rq.puzzles + rq.games;
     if (4 * per_kind > static_cast<long long>(kAlbumMaxRecords)) {
         complain("--solutions + --puzzles + --games: %lld records of each of the four kinds would not fit the %zu "
@@ -284,7 +291,8 @@ int album_write(const char* path, Args& args) {
 
 const char* const kSectionNames[3] = {"solution", "puzzle", "game"};
 
-int album_list(const char* path, Args& args) {
+int album_list(Args& args) {
+    const char* path = nullptr;
     bool json = false;
     while (!args.done() && !args.bad) {
         if (args.flag("--help", "-h")) {
@@ -292,11 +300,17 @@ int album_list(const char* path, Args& args) {
             return kExitOk;
         } else if (args.flag("--json")) {
             json = true;
+        } else if (!path && args.current()[0] != '-') {
+            path = args.argv[args.i++];
         } else if (!args.bad) {
             args.unknown();
         }
     }
     if (args.bad) return kExitUsage;
+    if (!path) {
+        complain("list needs a FILE");
+        return kExitUsage;
+    }
     std::vector<unsigned char> blob;
     unsigned counts[3];
     if (!read_album_file(path, blob, counts)) return kExitFail;
@@ -352,7 +366,7 @@ int album_list(const char* path, Args& args) {
 }  // namespace
 
 int cmd_album(Args& args) {
-    if (!args.done() && (args.flag("--help", "-h"))) {
+    if (args.flag("--help", "-h")) {
         std::fputs(kAlbumHelp, stdout);
         return kExitOk;
     }
@@ -360,22 +374,10 @@ int cmd_album(Args& args) {
         complain("needs 'write FILE' or 'list FILE' (see --help)");
         return kExitUsage;
     }
-    const std::string action = args.current();
-    if (action != "write" && action != "list") {
-        complain("unknown action '%s' (use write or list)", action.c_str());
-        return kExitUsage;
-    }
-    ++args.i;
-    if (args.done() || (args.current()[0] == '-' && std::strcmp(args.current(), "--help") && std::strcmp(args.current(), "-h"))) {
-        complain("%s needs a FILE", action.c_str());
-        return kExitUsage;
-    }
-    if (!std::strcmp(args.current(), "--help") || !std::strcmp(args.current(), "-h")) {
-        std::fputs(kAlbumHelp, stdout);
-        return kExitOk;
-    }
-    const char* path = args.argv[args.i++];
-    return action == "write" ? album_write(path, args) : album_list(path, args);
+    if (args.flag("write")) return album_write(args);
+    if (args.flag("list")) return album_list(args);
+    complain("unknown action '%s' (use write or list)", args.current());
+    return kExitUsage;
 }
 
 }  // namespace cli
