@@ -1,13 +1,10 @@
 // quorvel harvest: runs harvests on several threads and prints or stores what each bucket received.
 #include <unistd.h>
 
-#include <atomic>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
-#include <thread>
 
 #include "cli_album.h"
+#include "cli_ordered.h"
 
 namespace cli {
 
@@ -44,9 +41,8 @@ struct Request {
     const char* store = nullptr;
 };
 
-// One harvest's result, copied off the thread that ran it.
+// One harvest's result, copied off the engine's per-thread record.
 struct Harvest {
-    bool ready = false;
     int mask = 0;
     uint64_t seed = 0;
     int solution[81], groups[81], colors[9];
@@ -164,53 +160,40 @@ int cmd_harvest(Args& args) {
     const bool terminal = isatty(fileno(g_ctx.err)) && rq.count > 1;
     if (!verbose) silence_engine_stderr();
 
-    std::vector<Harvest> results(static_cast<size_t>(rq.count));
-    std::vector<Album> stored(static_cast<size_t>(rq.count));
-    std::mutex lock;
-    std::condition_variable filled;
-    std::atomic<long long> next{0}, done_count{0};
-    auto worker = [&]() {
-        SudokuHandle* h = rq.store ? sudoku_new() : nullptr;
-        for (long long i; (i = next.fetch_add(1)) < rq.count;) {
-            Harvest hv;
-            Album stock;
-            run_one(rq, i, h, hv, stock);
-            done_count.fetch_add(1);
-            std::lock_guard<std::mutex> g(lock);
-            hv.ready = true;
-            results[static_cast<size_t>(i)] = hv;
-            stored[static_cast<size_t>(i)] = std::move(stock);
-            filled.notify_all();
-        }
-        sudoku_free(h);
+    // A harvest's output is rendered on its own thread; only the text, the tallies and (with --store)
+    // its records wait for their turn.
+    struct Outcome {
+        std::string text;
+        bool ok = false;
+        bool received[10] = {};
+        Album stock;
+    };
+    auto harvest = [&](long long index, SudokuHandle* h) {
+        Harvest hv;
+        Outcome out;
+        run_one(rq, index, h, hv, out.stock);
+        out.text = render(rq, index, hv);
+        out.ok = hv.mask != 0;
+        for (int b = 0; b < 10; ++b) out.received[b] = hv.clue_count[b] >= 0;
+        return out;
+    };
+    long long received[10] = {}, failed = 0;
+    Album album;
+    auto print = [&](long long, const Outcome& out) {
+        std::fputs(out.text.c_str(), stdout);
+        failed += !out.ok;
+        for (int b = 0; b < 10; ++b) received[b] += out.received[b];
+        album.solutions.insert(album.solutions.end(), out.stock.solutions.begin(), out.stock.solutions.end());
+        album.puzzles.insert(album.puzzles.end(), out.stock.puzzles.begin(), out.stock.puzzles.end());
+    };
+    auto show_progress = [&](long long done, double secs) {
+        if (!terminal) return;
+        std::fprintf(g_ctx.err, "\rharvested %lld/%lld, %.1f s   ", done, rq.count, secs);
+        std::fflush(g_ctx.err);
     };
     const double start = now_ms();
     const long long n_threads = rq.jobs < rq.count ? rq.jobs : rq.count;
-    std::vector<std::thread> threads;
-    for (long long t = 0; t < n_threads; ++t) threads.emplace_back(worker);
-
-    // Printed in harvest order as each one's turn comes, whatever thread finished first.
-    long long received[10] = {}, failed = 0;
-    double last_progress = 0;
-    for (long long printed = 0; printed < rq.count;) {
-        std::unique_lock<std::mutex> g(lock);
-        filled.wait_for(g, std::chrono::milliseconds(200), [&] { return results[static_cast<size_t>(printed)].ready; });
-        for (; printed < rq.count && results[static_cast<size_t>(printed)].ready; ++printed) {
-            const Harvest& hv = results[static_cast<size_t>(printed)];
-            failed += hv.mask == 0;
-            for (int b = 0; b < 10; ++b) received[b] += hv.clue_count[b] >= 0;
-            std::fputs(render(rq, printed, hv).c_str(), stdout);
-        }
-        g.unlock();
-        std::fflush(stdout);
-        const double t = now_ms();
-        if (terminal && t - last_progress > 250) {
-            last_progress = t;
-            std::fprintf(g_ctx.err, "\rharvested %lld/%lld, %.1f s   ", done_count.load(), rq.count, (t - start) / 1000.0);
-            std::fflush(g_ctx.err);
-        }
-    }
-    for (auto& t : threads) t.join();
+    run_ordered<Outcome>(rq.count, n_threads, harvest, print, show_progress);
     if (terminal)
         std::fprintf(g_ctx.err, "\r%lld harvests in %.1f s on %lld thread%s   \n", rq.count, (now_ms() - start) / 1000.0,
                      n_threads, n_threads == 1 ? "" : "s");
@@ -220,14 +203,7 @@ int cmd_harvest(Args& args) {
         for (int b = 0; b < 10; ++b) std::printf("  %-16s %4lld puzzles\n", gen_bucket_name(b), received[b]);
     }
     int status = kExitOk;
-    if (rq.store) {
-        Album album;
-        for (const Album& stock : stored) {
-            album.solutions.insert(album.solutions.end(), stock.solutions.begin(), stock.solutions.end());
-            album.puzzles.insert(album.puzzles.end(), stock.puzzles.begin(), stock.puzzles.end());
-        }
-        if (!write_album_file(rq.store, album_blob(album))) status = kExitFail;
-    }
+    if (rq.store && !write_album_file(rq.store, album_blob(album))) status = kExitFail;
     if (failed > 0) {
         complain("%lld of %lld harvests could not make a solution", failed, rq.count);
         status = kExitFail;
