@@ -149,6 +149,8 @@ int cmd_hint(Args& args);
 int cmd_transform(Args& args);
 int cmd_bench(Args& args);
 int cmd_ocr(Args& args);
+int cmd_harvest(Args& args);
+int cmd_album(Args& args);
 
 // Monotonic milliseconds.
 double now_ms();

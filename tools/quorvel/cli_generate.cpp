@@ -1,13 +1,9 @@
 // quorvel generate: new puzzles of one difficulty and kind, on several threads, reproducible with --seed.
 #include <unistd.h>
 
-#include <atomic>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
-#include <thread>
 
-#include "cli.h"
+#include "cli_ordered.h"
 
 namespace cli {
 
@@ -45,7 +41,6 @@ struct Request {
 // One puzzle's output text, or empty when every attempt failed.
 struct Slot {
     std::string text;
-    bool ready = false;
     bool ok = false;
 };
 
@@ -115,69 +110,35 @@ int cmd_generate(Args& args) {
     const bool terminal = isatty(fileno(g_ctx.err ? g_ctx.err : stderr)) && rq.count > 1;
     if (!verbose) silence_engine_stderr();
 
-    std::vector<Slot> slots(static_cast<size_t>(rq.count));
-    std::mutex lock;
-    std::condition_variable filled;
-    std::atomic<long long> next{0};
-    std::atomic<long long> done_count{0}, failed{0};
-
-    auto worker = [&]() {
-        SudokuHandle* h = sudoku_new();
-        for (;;) {
-            const long long index = next.fetch_add(1);
-            if (index >= rq.count) break;
-            Slot out;
-            uint64_t seed = 0;
-            for (long long attempt = 0; attempt <= rq.retries && !out.ok; ++attempt) {
-                seed = rq.seed >= 0 ? derive_seed(static_cast<uint64_t>(rq.seed), index, attempt) : 0;
-                sudoku_seed_thread(seed);
-                if (!h || !sudoku_generate(h, rq.map, rq.adjacency, rq.quality, 0)) continue;
-                Made m;
-                read_game(h, rq.adjacency, m);
-                out.text = render(rq, m, index, seed);
-                out.ok = true;
-            }
-            sudoku_seed_thread(0);
-            if (!out.ok) failed.fetch_add(1);
-            done_count.fetch_add(1);
-            std::lock_guard<std::mutex> g(lock);
-            out.ready = true;
-            slots[static_cast<size_t>(index)] = std::move(out);
-            filled.notify_all();
+    std::atomic<long long> failed{0};
+    auto make = [&](long long index, SudokuHandle* h) {
+        Slot out;
+        uint64_t seed = 0;
+        for (long long attempt = 0; attempt <= rq.retries && !out.ok; ++attempt) {
+            seed = rq.seed >= 0 ? derive_seed(static_cast<uint64_t>(rq.seed), index, attempt) : 0;
+            sudoku_seed_thread(seed);
+            if (!h || !sudoku_generate(h, rq.map, rq.adjacency, rq.quality, 0)) continue;
+            Made m;
+            read_game(h, rq.adjacency, m);
+            out.text = render(rq, m, index, seed);
+            out.ok = true;
         }
-        sudoku_free(h);
+        sudoku_seed_thread(0);
+        if (!out.ok) failed.fetch_add(1);
+        return out;
     };
-
+    auto print = [](long long, const Slot& s) {
+        if (s.ok) std::fputs(s.text.c_str(), stdout);
+    };
+    auto show_progress = [&](long long done, double secs) {
+        if (!terminal) return;
+        std::fprintf(g_ctx.err, "\rgenerated %lld/%lld, %lld failed, %.1f s, %.1f per second   ", done, rq.count,
+                     failed.load(), secs, secs > 0 ? done / secs : 0.0);
+        std::fflush(g_ctx.err);
+    };
     const double start = now_ms();
-    std::vector<std::thread> threads;
     const long long n_threads = rq.jobs < rq.count ? rq.jobs : rq.count;
-    for (long long t = 0; t < n_threads; ++t) threads.emplace_back(worker);
-
-    // The main thread prints finished puzzles in index order as soon as their turn comes.
-    double last_progress = 0;
-    for (long long printed = 0; printed < rq.count;) {
-        std::unique_lock<std::mutex> g(lock);
-        filled.wait_for(g, std::chrono::milliseconds(200),
-                        [&] { return slots[static_cast<size_t>(printed)].ready; });
-        while (printed < rq.count && slots[static_cast<size_t>(printed)].ready) {
-            Slot& s = slots[static_cast<size_t>(printed)];
-            if (s.ok) std::fputs(s.text.c_str(), stdout);
-            s.text.clear();
-            s.text.shrink_to_fit();
-            ++printed;
-        }
-        g.unlock();
-        std::fflush(stdout);
-        const double t = now_ms();
-        if (terminal && t - last_progress > 250) {
-            last_progress = t;
-            const double secs = (t - start) / 1000.0;
-            std::fprintf(g_ctx.err, "\rgenerated %lld/%lld, %lld failed, %.1f s, %.1f per second   ",
-                         done_count.load(), rq.count, failed.load(), secs, secs > 0 ? done_count.load() / secs : 0.0);
-            std::fflush(g_ctx.err);
-        }
-    }
-    for (auto& t : threads) t.join();
+    run_ordered<Slot>(rq.count, n_threads, make, print, show_progress);
     if (terminal) {
         const double secs = (now_ms() - start) / 1000.0;
         std::fprintf(g_ctx.err, "\r%lld puzzles made, %lld failed, in %.1f s (%.2f per second) on %lld thread%s   \n",

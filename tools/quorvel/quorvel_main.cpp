@@ -17,6 +17,8 @@ const char kHelp[] =
     "  transform   turn or mirror puzzles and rename their digits\n"
     "  bench       a fixed workload: timings per stage and a signature of the results\n"
     "  ocr         read a puzzle, its regions and diagonal marks from a PNG or JPEG picture\n"
+    "  harvest     dig random solutions into a puzzle per difficulty bucket; print or store them\n"
+    "  album       write an album file of ready solutions, puzzles and games, or list one\n"
     "\n"
     "'quorvel COMMAND --help' describes each one. Exit status: 0 success, 1 failure or bad\n"
     "input data, 2 bad usage.\n";
@@ -30,6 +32,8 @@ constexpr Command kCommands[] = {
     {"generate", cli::cmd_generate}, {"classify", cli::cmd_classify}, {"solve", cli::cmd_solve},
     {"hint", cli::cmd_hint},         {"transform", cli::cmd_transform}, {"bench", cli::cmd_bench},
     {"ocr", cli::cmd_ocr},
+    {"harvest", cli::cmd_harvest},
+    {"album", cli::cmd_album},
 };
 
 }  // namespace
@@ -49,6 +53,6 @@ int main(int argc, char** argv) {
         cli::Args args{argc - 2, argv + 2};
         return c.run(args);
     }
-    cli::complain("unknown command '%s' (commands: generate, classify, solve, hint, transform, bench, ocr)", argv[1]);
+    cli::complain("unknown command '%s' (see 'quorvel --help')", argv[1]);
     return cli::kExitUsage;
 }
