@@ -75,7 +75,7 @@ TEST(ShippedMaps, EveryMapMeetsTheInvariants) {
         const bool rot = name.rfind("rot", 0) == 0;
         EXPECT_EQ(header.symmetry, rot ? SYM_ROTATION : SYM_MIRROR) << name;
         EXPECT_EQ(header.compressize, rot ? 20 : 22) << name;
-        EXPECT_GE(header.nMaps, 300) << name;
+        EXPECT_GE(header.nMaps, 250) << name;
         ASSERT_LE(80 + static_cast<uint64_t>(header.nMaps) * header.compressize, length) << name;
 
         for (int k = 0; k < header.nMaps; ++k, ++total) {

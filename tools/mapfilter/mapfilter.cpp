@@ -1,7 +1,7 @@
 // mapfilter: keeps the map records on which the engine's own solution search starts reliably fast.
 //
-// The engine fills a grid with a fixed cell order; on some jigsaw maps that search is heavy-tailed
-// in some orientation or adjacency. A record is kept only when, in every orientation the engine may
+// On some jigsaw maps the engine's solution search is heavy-tailed in some orientation or
+// adjacency. A record is kept only when, in every orientation the engine may
 // give it and with regular and x adjacency alike, each of `runs` seeded first starts finishes
 // within the step budget. Usage: mapfilter <in-dir> <out-dir> [runs] [steps]
 #include <cstdio>
@@ -34,7 +34,8 @@ bool first_start_fills(const Matrix<int, 9>& m, bool x, int steps) {
     if (p->initialize_rest_of_array()) {
         std::vector<unsigned> save(72 * 72);
         p->fill_budget = steps;
-        ok = p->recursively_fill_cells(&p->ordered_cells[9], save.data());
+        ok = p->groups_are_boxes() ? p->recursively_fill_cells(&p->ordered_cells[9], save.data())
+                                   : p->fill_tightest_first(save.data());
     }
     std::free(p->are_neighbors_array);
     std::free(p);
