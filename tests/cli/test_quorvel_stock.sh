@@ -2,22 +2,9 @@
 # End-to-end checks of quorvel's stock commands, harvest and album: usage errors, reproducibility,
 # album round trips, refused album files and JSON.
 # Usage: test_quorvel_stock.sh PATH/TO/quorvel PATH/TO/shipped/starter.z
-set -u
 Q=$1
 STARTER=$2
-fails=0
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
-expect_status() {
-    local want=$1
-    shift
-    "$@" >"$tmp/out" 2>"$tmp/err"
-    local got=$?
-    [ "$got" -eq "$want" ] || fail "'$*' exited $got, expected $want; stderr: $(head -c 300 "$tmp/err")"
-}
-err_has() { grep -qF -- "$1" "$tmp/err" || fail "stderr lacks '$1': $(head -c 300 "$tmp/err")"; }
+source "$(dirname "$0")/checks.sh"
 
 # Usage errors: status 2 and the bad argument named.
 expect_status 2 "$Q" harvest --count 0; err_has "--count: '0'"
