@@ -193,6 +193,8 @@ bool Puzzle::rows_and_cols_with_fins_for_digit(unsigned bit, DIMENSION base_dim,
 
     const fish::DigitLines at(*this, bit);
     const unsigned required = 1u << base_houses[0];
+    unsigned listed_cover = 0;
+    for (int i = 0; i < n_cover; ++i) listed_cover |= 1u << cover_houses[i];
     for (int k = 3; k <= largest; ++k) {
         const int n_base_sets = n_combinations(n_base - 1, k - 1);
         const int n_cover_sets = n_combinations(n_cover, k);
@@ -200,6 +202,11 @@ bool Puzzle::rows_and_cols_with_fins_for_digit(unsigned bit, DIMENSION base_dim,
             const unsigned base =
                 required |
                 fish::picked(base_houses + 1, combination_for_combnumber(n_base - 1, k - 1, i), k - 1);
+            // The cover must hold every crossing line on which the base has the digit; when k listed
+            // lines cannot, no cover of this base passes and the scan below would find nothing.
+            unsigned needed = 0;
+            fish::for_each_member(base, [&](int line) { needed |= at.of(base_dim, line); });
+            if ((needed & ~listed_cover) || n_houses(needed) > k) continue;
             for (int j = 0; j < n_cover_sets; ++j) {
                 const int* comb = combination_for_combnumber(n_cover, k, j);
                 // The lines meeting the fin's group come first, so no later cover starts with one.

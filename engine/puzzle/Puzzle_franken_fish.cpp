@@ -105,24 +105,58 @@ bool Puzzle::simplify_franken_defining_lines_only(unsigned bit, int n_rows, int 
                      p.cover_groups);
     const DIMENSION cross = ch.cross;
     const fish::DigitLines& at = ch.at;
+    const bool disjoint_cover = p.cover_lines && p.cover_groups;
+
+    // Per choice of crossing lines: where the digit lies on them, and the groups they meet.
+    unsigned cross_digits[MAX_SETS], cross_meets[MAX_SETS];
+    for (int l = 0; l < ch.n_cross_lines; ++l) {
+        cross_digits[l] = 0;
+        fish::for_each_member(ch.cross_lines[l], [&](int line) { cross_digits[l] |= at.of(cross, line); });
+        cross_meets[l] = ch.meets.of(cross, ch.cross_lines[l]);
+    }
+    unsigned listed_groups = 0;
+    for (int i = 0; i < n_groups; ++i) listed_groups |= 1u << houses[DIM_GROUP][i];
 
     for (int b = 0; b < ch.n_base_lines; ++b) {
         const unsigned base = ch.base_lines[b];
+        // For each crossing position, the groups of the base cells there; and the groups holding the
+        // digit off the base lines, which a cover group would lose.
+        unsigned groups_at[9] = {};
+        unsigned base_positions = 0;
+        fish::for_each_member(base, [&](int line) {
+            const unsigned positions = at.of(base_dim, line);
+            base_positions |= positions;
+            fish::for_each_member(positions, [&](int pos) {
+                groups_at[pos] |= 1u << fish::on_line(*this, base_dim, line, pos).group;
+            });
+        });
+        unsigned groups_off_base = 0;
+        for (const PUZZLE_CELL& c : cells)
+            if ((c.elim_bits & bit) && !(base >> c.house(base_dim) & 1) && c.group >= 0 && c.group < 9)
+                groups_off_base |= 1u << c.group;
+
         for (int l = 0; l < ch.n_cross_lines; ++l) {
             const unsigned cover_lines = ch.cross_lines[l];
             // The base cells off the cover lines must all fall in cover groups.
             unsigned needed_groups = 0;
-            fish::for_each_member(base, [&](int line) {
-                fish::for_each_member(at.of(base_dim, line) & ~cover_lines, [&](int pos) {
-                    needed_groups |= 1u << fish::on_line(*this, base_dim, line, pos).group;
-                });
-            });
-            if (__builtin_popcount(needed_groups) > p.cover_groups) continue;
-            const unsigned groups_met = ch.meets.of(cross, cover_lines);
+            fish::for_each_member(base_positions & ~cover_lines, [&](int pos) { needed_groups |= groups_at[pos]; });
+            if (n_houses(needed_groups) > p.cover_groups) continue;
+            const unsigned groups_met = cross_meets[l];
+            // Pass over the group choices at once when none of them can both hold and remove something:
+            // the first that can is the one the scan below meets first.
+            const unsigned usable = listed_groups & ~(disjoint_cover ? groups_met : 0u);
+            if ((needed_groups & ~usable) || n_houses(usable) < p.cover_groups) continue;
+            const bool lines_remove = (cross_digits[l] & ~base) != 0;
+            if (!lines_remove) {
+                const bool group_can_remove =
+                    (needed_groups & groups_off_base) ||
+                    (n_houses(needed_groups) < p.cover_groups && (usable & groups_off_base & ~needed_groups));
+                if (!group_can_remove) continue;
+            }
             for (int g = 0; g < ch.n_groups; ++g) {
                 const unsigned cover_groups = ch.groups[g];
                 // Cover houses must not share cells, or one copy of the digit could serve two of them.
-                if (p.cover_lines && p.cover_groups && (groups_met & cover_groups)) continue;
+                if (disjoint_cover && (groups_met & cover_groups)) continue;
                 if (needed_groups & ~cover_groups) continue;
 
                 bool removed = false;
@@ -163,7 +197,7 @@ bool Puzzle::simplify_franken_secondary_lines_only(unsigned bit, int n_rows, int
             if (p.base_lines && p.base_groups && (groups_met & base_groups)) continue;
             unsigned needed_lines = lines_needed_by_base_lines;
             fish::for_each_member(base_groups, [&](int group) { needed_lines |= lines_of_group[group]; });
-            if (__builtin_popcount(needed_lines) > p.cover_lines) continue;
+            if (n_houses(needed_lines) > p.cover_lines) continue;
             for (int c = 0; c < ch.n_cross_lines; ++c) {
                 const unsigned cover = ch.cross_lines[c];
                 if (needed_lines & ~cover) continue;

@@ -1,0 +1,134 @@
+// A fast exact count of the solutions of a clue set: per-digit cell sets, singles, smallest cell first.
+#include "puzzle/clue_count.h"
+
+namespace {
+
+// One search state: where each digit can still go, where it stands, and the cells still open.
+struct State {
+    CellSet cand[9];
+    CellSet placed[9];
+    CellSet open;
+};
+
+void clear_cell(CellSet& s, int k) {
+    (k < 64 ? s.lo : s.hi) &= ~(uint64_t{1} << (k & 63));
+}
+
+void place(State& s, const CellSet* peers, int k, int d) {
+    clear_cell(s.open, k);
+    for (CellSet& c : s.cand) clear_cell(c, k);
+    s.cand[d] &= ~peers[k];
+    s.placed[d].add(k);
+}
+
+// Places naked and hidden singles until none is left; false on a contradiction.
+bool propagate(const ClueCounter& cc, State& s) {
+    for (;;) {
+        CellSet one, two;
+        for (const CellSet& c : s.cand) {
+            two |= one & c;
+            one |= c;
+        }
+        if (!(s.open & ~one).empty()) return false;  // an open cell lost every digit
+        CellSet singles = s.open & one & ~two;
+        if (!singles.empty()) {
+            while (!singles.empty()) {
+                const int k = singles.first();
+                clear_cell(singles, k);
+                int d = 0;
+                while (d < 9 && !s.cand[d].has(k)) ++d;
+                if (d == 9) return false;  // an earlier single of this round took its last digit
+                place(s, cc.peers, k, d);
+            }
+            continue;
+        }
+        bool changed = false;
+        for (int h = 0; h < cc.n_houses; ++h) {
+            for (int d = 0; d < 9; ++d) {
+                if (!(s.placed[d] & cc.house[h]).empty()) continue;
+                const CellSet where = s.cand[d] & cc.house[h];
+                if (where.empty()) return false;  // the house has no place left for d
+                if (where.single()) {
+                    place(s, cc.peers, where.first(), d);
+                    changed = true;
+                }
+            }
+        }
+        if (!changed) return true;
+    }
+}
+
+int search(const ClueCounter& cc, State& s, int limit) {
+    if (!propagate(cc, s)) return 0;
+    if (s.open.empty()) return 1;
+    // Branch on an open cell with the fewest digits: one with two when there is one.
+    CellSet one, two, three;
+    for (const CellSet& c : s.cand) {
+        three |= two & c;
+        two |= one & c;
+        one |= c;
+    }
+    const CellSet pairs = s.open & two & ~three;
+    int k = -1;
+    if (!pairs.empty()) {
+        k = pairs.first();
+    } else {
+        int fewest = 10;
+        for (CellSet rest = s.open; !rest.empty();) {
+            const int c = rest.first();
+            clear_cell(rest, c);
+            int n = 0;
+            for (const CellSet& cd : s.cand) n += cd.has(c);
+            if (n < fewest) fewest = n, k = c;
+        }
+    }
+    int found = 0;
+    for (int d = 0; d < 9 && found < limit; ++d) {
+        if (!s.cand[d].has(k)) continue;
+        State next = s;
+        place(next, cc.peers, k, d);
+        found += search(cc, next, limit - found);
+    }
+    return found;
+}
+
+}  // namespace
+
+ClueCounter::ClueCounter(const Puzzle& p) {
+    n_houses = p.x_flag() ? 29 : 27;
+    for (int k = 0; k < N_CELLS; ++k) {
+        const PUZZLE_CELL& c = p.cells[k];
+        house[k / 9].add(k);
+        house[9 + k % 9].add(k);
+        if (c.group >= 0 && c.group < 9) house[18 + c.group].add(k);
+        if (n_houses == 29 && c.diag == 0) house[27].add(k);
+        if (n_houses == 29 && c.anti_diag == 0) house[28].add(k);
+    }
+    for (int k = 0; k < N_CELLS; ++k) {
+        peers[k] = CellSet{};
+        for (int h = 0; h < n_houses; ++h)
+            if (house[h].has(k)) peers[k] |= house[h];
+    }
+}
+
+int ClueCounter::count(const int digits[N_CELLS], int limit) const {
+    State s;
+    for (int d = 0; d < 9; ++d) s.cand[d] = ~CellSet{};
+    s.open = ~CellSet{};
+    for (int k = 0; k < N_CELLS; ++k) {
+        const int d = digits[k] - 1;
+        if (d < 0 || d > 8) continue;
+        if (!s.cand[d].has(k)) return 0;  // clashes with an earlier clue
+        place(s, peers, k, d);
+    }
+    return limit > 0 ? search(*this, s, limit) : 0;
+}
+
+int ClueCounter::count_clues(const Puzzle& p, int limit) const {
+    int digits[N_CELLS];
+    for (int k = 0; k < N_CELLS; ++k) {
+        const PUZZLE_CELL& c = p.cells[k];
+        digits[k] = (c.status & STATUS_CLUE) && c.solution > 1 ? __builtin_ctz(static_cast<unsigned>(c.solution)) : 0;
+    }
+    return count(digits, limit);
+}

@@ -1,0 +1,42 @@
+// A fast exact count of the solutions of a clue set, up to a limit, on any map with or without x.
+#pragma once
+
+#include <cstdint>
+
+#include "puzzle/Puzzle.h"
+
+// A set of cells, bit k for cell k (81 bits in two words).
+struct CellSet {
+    uint64_t lo = 0, hi = 0;
+
+    void add(int k) { (k < 64 ? lo : hi) |= uint64_t{1} << (k & 63); }
+    bool has(int k) const { return ((k < 64 ? lo : hi) >> (k & 63)) & 1; }
+    bool empty() const { return (lo | hi) == 0; }
+    // Exactly one cell.
+    bool single() const { return lo ? (lo & (lo - 1)) == 0 && hi == 0 : hi && (hi & (hi - 1)) == 0; }
+    int first() const { return lo ? __builtin_ctzll(lo) : 64 + __builtin_ctzll(hi); }
+    CellSet operator&(CellSet o) const { return {lo & o.lo, hi & o.hi}; }
+    CellSet operator|(CellSet o) const { return {lo | o.lo, hi | o.hi}; }
+    CellSet operator~() const { return {~lo, ~hi & ((uint64_t{1} << 17) - 1)}; }
+    CellSet& operator&=(CellSet o) { return lo &= o.lo, hi &= o.hi, *this; }
+    CellSet& operator|=(CellSet o) { return lo |= o.lo, hi |= o.hi, *this; }
+};
+
+// The houses of one grid layout, and a depth-first search with naked and hidden singles over
+// per-digit cell sets. Clue removal asks it whether a thinned clue set still has one solution
+// before running the technique solver, which can never finish a grid that has two.
+struct ClueCounter {
+    static constexpr int kMaxHouses = 29;  // 9 rows, 9 columns, 9 groups, 2 diagonals
+    CellSet house[kMaxHouses];
+    CellSet peers[N_CELLS];
+    int n_houses = 0;
+
+    // Takes the houses from the puzzle's cells: rows, columns, groups and, with x, the diagonals.
+    explicit ClueCounter(const Puzzle& p);
+
+    // Solutions of the given digits (0 = empty, 1..9), counted up to `limit`; 0 when clues clash.
+    int count(const int digits[N_CELLS], int limit) const;
+
+    // Solutions of the puzzle's clues (status bit 0; `solution` in set form), up to `limit`.
+    int count_clues(const Puzzle& p, int limit) const;
+};
