@@ -116,6 +116,13 @@ bool Puzzle::simplify_franken_defining_lines_only(unsigned bit, int n_rows, int 
     }
     unsigned listed_groups = 0;
     for (int i = 0; i < n_groups; ++i) listed_groups |= 1u << houses[DIM_GROUP][i];
+    // The groups holding the digit on each line of the base dimension.
+    unsigned groups_on_line[9] = {};
+    for (const PUZZLE_CELL& c : cells)
+        if ((c.elim_bits & bit) && c.group >= 0 && c.group < 9) {
+            const int line = c.house(base_dim);
+            if (line >= 0 && line < 9) groups_on_line[line] |= 1u << c.group;
+        }
 
     for (int b = 0; b < ch.n_base_lines; ++b) {
         const unsigned base = ch.base_lines[b];
@@ -131,12 +138,26 @@ bool Puzzle::simplify_franken_defining_lines_only(unsigned bit, int n_rows, int 
             });
         });
         unsigned groups_off_base = 0;
-        for (const PUZZLE_CELL& c : cells)
-            if ((c.elim_bits & bit) && !(base >> c.house(base_dim) & 1) && c.group >= 0 && c.group < 9)
-                groups_off_base |= 1u << c.group;
+        fish::for_each_member(0x1ffu & ~base, [&](int line) { groups_off_base |= groups_on_line[line]; });
+        // Every base position off the cover lines needs a cover group holding a base cell there, so
+        // the cover groups can excuse at most `spare` positions: the most that any choice of them meets.
+        int meeting[9] = {};
+        fish::for_each_member(base_positions, [&](int pos) {
+            fish::for_each_member(groups_at[pos], [&](int g) { ++meeting[g]; });
+        });
+        int spare = 0;
+        for (int i = 0; i < p.cover_groups; ++i) {
+            int top = 0;
+            for (int g = 1; g < 9; ++g)
+                if (meeting[g] > meeting[top]) top = g;
+            spare += meeting[top];
+            meeting[top] = 0;
+        }
+        if (n_houses(base_positions) - p.cover_lines > spare) continue;
 
         for (int l = 0; l < ch.n_cross_lines; ++l) {
             const unsigned cover_lines = ch.cross_lines[l];
+            if (n_houses(base_positions & ~cover_lines) > spare) continue;
             // The base cells off the cover lines must all fall in cover groups.
             unsigned needed_groups = 0;
             fish::for_each_member(base_positions & ~cover_lines, [&](int pos) { needed_groups |= groups_at[pos]; });
