@@ -38,7 +38,7 @@ void restore(Puzzle& p, const Snapshot& s) {
 // so the solver's long fruitless search is skipped and only its verdict is written: the counters
 // of an unsolved grid with these givens. Thinning meets such clue sets at most of its steps.
 void solve_clues(Puzzle& p, METHOD_TYPE ceiling, const ClueCounter& counter) {
-    if (counter.count_clues(p, 2) < 2) {
+    if (!counter.second_solution(p)) {
         p.solve(ceiling);
         return;
     }

@@ -92,6 +92,31 @@ int search(const ClueCounter& cc, State& s, int limit) {
     return found;
 }
 
+// True when the clues admit a solution other than the known one, `known[k]` being cell k's digit
+// index 0..8 in it. Branches that leave the known solution need only some solution, and are
+// tried first; the known digit's branch goes on looking for a difference further down.
+bool other_than_known(const ClueCounter& cc, State& s, const int* known) {
+    if (!propagate(cc, s)) return false;
+    if (s.open.empty()) return false;  // every choice so far followed the known solution
+    CellSet one, two, three;
+    for (const CellSet& c : s.cand) {
+        three |= two & c;
+        two |= one & c;
+        one |= c;
+    }
+    const CellSet pairs = s.open & two & ~three;
+    const int k = !pairs.empty() ? pairs.first() : s.open.first();
+    for (int d = 0; d < 9; ++d) {
+        if (d == known[k] || !s.cand[d].has(k)) continue;
+        State next = s;
+        place(next, cc.peers, k, d);
+        if (search(cc, next, 1) > 0) return true;
+    }
+    if (!s.cand[known[k]].has(k)) return false;
+    place(s, cc.peers, k, known[k]);
+    return other_than_known(cc, s, known);
+}
+
 }  // namespace
 
 ClueCounter::ClueCounter(const Puzzle& p) {
@@ -131,4 +156,34 @@ int ClueCounter::count_clues(const Puzzle& p, int limit) const {
         digits[k] = (c.status & STATUS_CLUE) && c.solution > 1 ? __builtin_ctz(static_cast<unsigned>(c.solution)) : 0;
     }
     return count(digits, limit);
+}
+
+bool ClueCounter::second_solution(const Puzzle& p) const {
+    State s;
+    for (int d = 0; d < 9; ++d) s.cand[d] = ~CellSet{};
+    s.open = ~CellSet{};
+    int known[N_CELLS];
+    for (int k = 0; k < N_CELLS; ++k) {
+        const PUZZLE_CELL& c = p.cells[k];
+        const unsigned digit = static_cast<unsigned>(c.solution);
+        if (digit <= 1 || (digit & (digit - 1)) != 0 || digit > ALL_DIGITS) return false;  // no known solution
+        known[k] = __builtin_ctz(digit) - 1;
+    }
+    for (int k = 0; k < N_CELLS; ++k) {
+        if (!(p.cells[k].status & STATUS_CLUE)) continue;
+        if (!s.cand[known[k]].has(k)) return false;  // the known solution breaks the rules
+        place(s, peers, k, known[k]);
+    }
+    return other_than_known(*this, s, known);
+}
+
+bool ClueCounter::singles_fail(const uint32_t masks[N_CELLS], int cell, uint32_t bit) const {
+    State s;
+    s.open = ~CellSet{};
+    for (int k = 0; k < N_CELLS; ++k) {
+        const uint32_t m = k == cell ? bit : masks[k];
+        for (int d = 0; d < 9; ++d)
+            if (m >> (d + 1) & 1) s.cand[d].add(k);
+    }
+    return !propagate(*this, s);
 }

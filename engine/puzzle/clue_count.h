@@ -39,4 +39,12 @@ struct ClueCounter {
 
     // Solutions of the puzzle's clues (status bit 0; `solution` in set form), up to `limit`.
     int count_clues(const Puzzle& p, int limit) const;
+
+    // Whether the puzzle's clues have a solution other than the one its cells hold (`solution` in
+    // set form in every cell); false when the cells hold no valid solution.
+    bool second_solution(const Puzzle& p) const;
+
+    // Whether naked and hidden singles, run to the end from the candidate masks (digit d at bit d)
+    // with `cell` reduced to `bit`, leave a cell without a digit or a house without a place for one.
+    bool singles_fail(const uint32_t masks[N_CELLS], int cell, uint32_t bit) const;
 };
