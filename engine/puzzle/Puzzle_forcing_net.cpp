@@ -12,6 +12,12 @@ bool Puzzle::simplify_cell_forcing_net() {
     uint32_t saved[N_CELLS];
     for (int k = 0; k < N_CELLS; ++k) saved[k] = cells[k].elim_bits;
 
+    // A trial that ends without a contradiction shows the same for every digit its singles placed:
+    // starting from that digit, the singles reach at least the same state, which holds together.
+    // Such trials are passed over until the saved candidates change.
+    uint32_t holds[N_CELLS] = {};
+    uint32_t placed[N_CELLS];
+
     bool removed = false;
     for (int k = 0; k < N_CELLS; ++k) {
         const uint32_t mask = saved[k];
@@ -19,11 +25,17 @@ bool Puzzle::simplify_cell_forcing_net() {
         uint32_t impossible = 0;
         for (int d = 1; d <= 9; ++d) {
             const uint32_t bit = 1u << d;
-            if ((mask & bit) && houses.singles_fail(saved, k, bit)) impossible |= bit;
+            if (!(mask & bit) || (holds[k] & bit)) continue;
+            if (houses.singles_fail(saved, k, bit, placed)) {
+                impossible |= bit;
+            } else {
+                for (int c = 0; c < N_CELLS; ++c) holds[c] |= placed[c];
+            }
         }
         if (impossible) {
             saved[k] &= ~impossible;
             removed = true;
+            for (uint32_t& h : holds) h = 0;
         }
     }
     for (int k = 0; k < N_CELLS; ++k) cells[k].elim_bits = saved[k];

@@ -6,19 +6,21 @@ namespace {
 // One search state: where each digit can still go, where it stands, and the cells still open.
 struct State {
     CellSet cand[9];
-    CellSet placed[9];
     CellSet open;
+    uint32_t holding[9] = {};  // per digit, the houses (bit h) where it is placed
+    uint32_t* placed = nullptr;  // when given, the digit bit (1 << digit) of each cell placed
 };
 
 void clear_cell(CellSet& s, int k) {
     (k < 64 ? s.lo : s.hi) &= ~(uint64_t{1} << (k & 63));
 }
 
-void place(State& s, const CellSet* peers, int k, int d) {
+void place(State& s, const ClueCounter& cc, int k, int d) {
     clear_cell(s.open, k);
     for (CellSet& c : s.cand) clear_cell(c, k);
-    s.cand[d] &= ~peers[k];
-    s.placed[d].add(k);
+    s.cand[d] &= ~cc.peers[k];
+    s.holding[d] |= cc.houses_of[k];
+    if (s.placed) s.placed[k] = 2u << d;
 }
 
 // Places naked and hidden singles until none is left; false on a contradiction.
@@ -38,18 +40,20 @@ bool propagate(const ClueCounter& cc, State& s) {
                 int d = 0;
                 while (d < 9 && !s.cand[d].has(k)) ++d;
                 if (d == 9) return false;  // an earlier single of this round took its last digit
-                place(s, cc.peers, k, d);
+                place(s, cc, k, d);
             }
             continue;
         }
         bool changed = false;
-        for (int h = 0; h < cc.n_houses; ++h) {
-            for (int d = 0; d < 9; ++d) {
-                if (!(s.placed[d] & cc.house[h]).empty()) continue;
+        const uint32_t all_houses = (1u << cc.n_houses) - 1;
+        for (int d = 0; d < 9; ++d) {
+            for (uint32_t open_houses = all_houses & ~s.holding[d]; open_houses; open_houses &= open_houses - 1) {
+                const int h = __builtin_ctz(open_houses);
+                if (s.holding[d] >> h & 1) continue;  // placed there earlier in this sweep
                 const CellSet where = s.cand[d] & cc.house[h];
                 if (where.empty()) return false;  // the house has no place left for d
                 if (where.single()) {
-                    place(s, cc.peers, where.first(), d);
+                    place(s, cc, where.first(), d);
                     changed = true;
                 }
             }
@@ -58,10 +62,8 @@ bool propagate(const ClueCounter& cc, State& s) {
     }
 }
 
-int search(const ClueCounter& cc, State& s, int limit) {
-    if (!propagate(cc, s)) return 0;
-    if (s.open.empty()) return 1;
-    // Branch on an open cell with the fewest digits: one with two when there is one.
+// An open cell with the fewest digits: one with two when there is one.
+int branch_cell(const State& s) {
     CellSet one, two, three;
     for (const CellSet& c : s.cand) {
         three |= two & c;
@@ -69,24 +71,27 @@ int search(const ClueCounter& cc, State& s, int limit) {
         one |= c;
     }
     const CellSet pairs = s.open & two & ~three;
-    int k = -1;
-    if (!pairs.empty()) {
-        k = pairs.first();
-    } else {
-        int fewest = 10;
-        for (CellSet rest = s.open; !rest.empty();) {
-            const int c = rest.first();
-            clear_cell(rest, c);
-            int n = 0;
-            for (const CellSet& cd : s.cand) n += cd.has(c);
-            if (n < fewest) fewest = n, k = c;
-        }
+    if (!pairs.empty()) return pairs.first();
+    int k = -1, fewest = 10;
+    for (CellSet rest = s.open; !rest.empty();) {
+        const int c = rest.first();
+        clear_cell(rest, c);
+        int n = 0;
+        for (const CellSet& cd : s.cand) n += cd.has(c);
+        if (n < fewest) fewest = n, k = c;
     }
+    return k;
+}
+
+int search(const ClueCounter& cc, State& s, int limit) {
+    if (!propagate(cc, s)) return 0;
+    if (s.open.empty()) return 1;
+    const int k = branch_cell(s);
     int found = 0;
     for (int d = 0; d < 9 && found < limit; ++d) {
         if (!s.cand[d].has(k)) continue;
         State next = s;
-        place(next, cc.peers, k, d);
+        place(next, cc, k, d);
         found += search(cc, next, limit - found);
     }
     return found;
@@ -98,22 +103,15 @@ int search(const ClueCounter& cc, State& s, int limit) {
 bool other_than_known(const ClueCounter& cc, State& s, const int* known) {
     if (!propagate(cc, s)) return false;
     if (s.open.empty()) return false;  // every choice so far followed the known solution
-    CellSet one, two, three;
-    for (const CellSet& c : s.cand) {
-        three |= two & c;
-        two |= one & c;
-        one |= c;
-    }
-    const CellSet pairs = s.open & two & ~three;
-    const int k = !pairs.empty() ? pairs.first() : s.open.first();
+    const int k = branch_cell(s);
     for (int d = 0; d < 9; ++d) {
         if (d == known[k] || !s.cand[d].has(k)) continue;
         State next = s;
-        place(next, cc.peers, k, d);
+        place(next, cc, k, d);
         if (search(cc, next, 1) > 0) return true;
     }
     if (!s.cand[known[k]].has(k)) return false;
-    place(s, cc.peers, k, known[k]);
+    place(s, cc, k, known[k]);
     return other_than_known(cc, s, known);
 }
 
@@ -131,8 +129,9 @@ ClueCounter::ClueCounter(const Puzzle& p) {
     }
     for (int k = 0; k < N_CELLS; ++k) {
         peers[k] = CellSet{};
+        houses_of[k] = 0;
         for (int h = 0; h < n_houses; ++h)
-            if (house[h].has(k)) peers[k] |= house[h];
+            if (house[h].has(k)) peers[k] |= house[h], houses_of[k] |= 1u << h;
     }
 }
 
@@ -144,7 +143,7 @@ int ClueCounter::count(const int digits[N_CELLS], int limit) const {
         const int d = digits[k] - 1;
         if (d < 0 || d > 8) continue;
         if (!s.cand[d].has(k)) return 0;  // clashes with an earlier clue
-        place(s, peers, k, d);
+        place(s, *this, k, d);
     }
     return limit > 0 ? search(*this, s, limit) : 0;
 }
@@ -172,18 +171,22 @@ bool ClueCounter::second_solution(const Puzzle& p) const {
     for (int k = 0; k < N_CELLS; ++k) {
         if (!(p.cells[k].status & STATUS_CLUE)) continue;
         if (!s.cand[known[k]].has(k)) return false;  // the known solution breaks the rules
-        place(s, peers, k, known[k]);
+        place(s, *this, k, known[k]);
     }
     return other_than_known(*this, s, known);
 }
 
-bool ClueCounter::singles_fail(const uint32_t masks[N_CELLS], int cell, uint32_t bit) const {
+bool ClueCounter::singles_fail(const uint32_t masks[N_CELLS], int cell, uint32_t bit, uint32_t* placed) const {
     State s;
     s.open = ~CellSet{};
     for (int k = 0; k < N_CELLS; ++k) {
         const uint32_t m = k == cell ? bit : masks[k];
         for (int d = 0; d < 9; ++d)
             if (m >> (d + 1) & 1) s.cand[d].add(k);
+    }
+    if (placed) {
+        for (int k = 0; k < N_CELLS; ++k) placed[k] = 0;
+        s.placed = placed;
     }
     return !propagate(*this, s);
 }

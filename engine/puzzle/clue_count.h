@@ -29,6 +29,7 @@ struct ClueCounter {
     static constexpr int kMaxHouses = 29;  // 9 rows, 9 columns, 9 groups, 2 diagonals
     CellSet house[kMaxHouses];
     CellSet peers[N_CELLS];
+    uint32_t houses_of[N_CELLS];  // bit h for each house h of the cell
     int n_houses = 0;
 
     // Takes the houses from the puzzle's cells: rows, columns, groups and, with x, the diagonals.
@@ -46,5 +47,6 @@ struct ClueCounter {
 
     // Whether naked and hidden singles, run to the end from the candidate masks (digit d at bit d)
     // with `cell` reduced to `bit`, leave a cell without a digit or a house without a place for one.
-    bool singles_fail(const uint32_t masks[N_CELLS], int cell, uint32_t bit) const;
+    // When `placed` is given it receives, per cell, the digit bit the singles placed there (0: none).
+    bool singles_fail(const uint32_t masks[N_CELLS], int cell, uint32_t bit, uint32_t* placed = nullptr) const;
 };
