@@ -160,6 +160,55 @@ TEST(Generate, HarderDifficultiesOnXMaps) {
     rand_unseed_thread();
 }
 
+// The exported generation with the smallest attempt budget (effort 0, 100 attempts) instead of the
+// full one, so that the two hardest difficulties finish quickly: the same solution, clue target,
+// symmetry and attempt loop. Returns the puzzle's clue count, or 0 when no attempt succeeded.
+int generate_hardest(Puzzle* h, int jigsaw, int x, int quality) {
+    if (!sudoku_generate_solution(h, jigsaw, x)) return 0;
+    h->quality = static_cast<UI_QUALITY>(quality);
+    for (PUZZLE_CELL& c : h->cells) c.solution = 1 << c.solution;
+    h->set_n_clues(static_cast<UI_QUALITY>(2));
+    h->set_symmetry();
+    if (h->symmetry != 2) h->build_sym_pool();
+    h->build_group_overlap();
+    testing::internal::CaptureStderr();
+    const int r = h->make_puzzle(static_cast<UI_QUALITY>(0));
+    testing::internal::GetCapturedStderr();
+    return r > 0 ? h->count_mask() : 0;
+}
+
+// Qualities 8 and 9 on every kind: one solution (independent search), clues in range, solved by the
+// ceiling technique with a listed technique needed. Clue removal skips the solver for clue sets with a
+// second solution; a fault there would show as a puzzle with two.
+TEST(Generate, HardestDifficultiesOnEveryKind) {
+    rand_seed_thread(80);
+    Handle a;
+    for (int quality : {8, 9}) {
+        for (int jigsaw : {0, 1}) {
+            for (int x : {0, 1}) {
+                int clues = 0;
+                for (int attempt = 0; attempt < 10 && !clues; ++attempt) clues = generate_hardest(a.h, jigsaw, x, quality);
+                ASSERT_GT(clues, 0) << "quality " << quality << " jigsaw " << jigsaw << " x " << x;
+                const ParameterAtom& atom = clue_parameters_of(*a.h).ruling();
+                EXPECT_LE(clues, atom.max_n_clues) << quality;
+                EXPECT_GE(clues, atom.min_n_clues) << quality;
+                Matrix<int, 9> map{};
+                int given[81];
+                for (int k = 0; k < 81; ++k) {
+                    map[k / 9][k % 9] = a.h->cells[k].group;
+                    given[k] = a.h->cells[k].status & STATUS_CLUE ? __builtin_ctz(a.h->cells[k].solution) : 0;
+                }
+                ExactSearch search;
+                EXPECT_EQ(search.count_solutions(map, x, given), 1) << quality << jigsaw << x;
+                a.h->apply_mask();
+                EXPECT_EQ(a.h->solve(atom.method()), SOLVED) << quality << jigsaw << x;
+                EXPECT_TRUE(a.h->at_least_one_technique_for_difficulty(a.h->technique_counts));
+            }
+        }
+    }
+    rand_unseed_thread();
+}
+
 TEST(Generate, ArgumentsOutsideTheirRange) {
     Handle a;
     testing::internal::CaptureStderr();
