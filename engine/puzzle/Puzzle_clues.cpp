@@ -37,8 +37,11 @@ void restore(Puzzle& p, const Snapshot& s) {
 // No technique can finish such a grid, since every one of them keeps the digits of all solutions,
 // so the solver's long fruitless search is skipped and only its verdict is written: the counters
 // of an unsolved grid with these givens. Thinning meets such clue sets at most of its steps.
-void solve_clues(Puzzle& p, METHOD_TYPE ceiling, const ClueCounter& counter) {
-    if (!counter.second_solution(p)) {
+// When cells `a` and `b` have just stopped being clues, only a solution that differs there can be a
+// second one: the clues before had one solution, or the solver is run anyway.
+void solve_clues(Puzzle& p, METHOD_TYPE ceiling, const ClueCounter& counter, int a = -1, int b = -1) {
+    const bool two = a >= 0 ? counter.other_digit_at(p, a, b) : counter.second_solution(p);
+    if (!two) {
         p.solve(ceiling);
         return;
     }
@@ -232,7 +235,7 @@ int Puzzle::remove_clues_returning_rating(long deadline, int passes) {
             cells[partner].status = 0;
             givens -= step;
             apply_mask();
-            solve_clues(*this, ceiling, counter);
+            solve_clues(*this, ceiling, counter, k, partner);
             if (technique_counts[SLOT_UNSOLVED] != 0) {
                 cells[k].status = STATUS_CLUE;
                 cells[partner].status = STATUS_CLUE;

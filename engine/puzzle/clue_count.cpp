@@ -157,23 +157,46 @@ int ClueCounter::count_clues(const Puzzle& p, int limit) const {
     return count(digits, limit);
 }
 
-bool ClueCounter::second_solution(const Puzzle& p) const {
-    State s;
+// The state of the puzzle's clues, and the known solution's digit index (0..8) of every cell; false
+// when the cells hold no valid solution or the clues break the rules.
+static bool load_clues(const ClueCounter& cc, const Puzzle& p, State& s, int* known) {
     for (int d = 0; d < 9; ++d) s.cand[d] = ~CellSet{};
     s.open = ~CellSet{};
-    int known[N_CELLS];
     for (int k = 0; k < N_CELLS; ++k) {
-        const PUZZLE_CELL& c = p.cells[k];
-        const unsigned digit = static_cast<unsigned>(c.solution);
-        if (digit <= 1 || (digit & (digit - 1)) != 0 || digit > ALL_DIGITS) return false;  // no known solution
+        const unsigned digit = static_cast<unsigned>(p.cells[k].solution);
+        if (digit <= 1 || (digit & (digit - 1)) != 0 || digit > ALL_DIGITS) return false;
         known[k] = __builtin_ctz(digit) - 1;
     }
     for (int k = 0; k < N_CELLS; ++k) {
         if (!(p.cells[k].status & STATUS_CLUE)) continue;
-        if (!s.cand[known[k]].has(k)) return false;  // the known solution breaks the rules
-        place(s, *this, k, known[k]);
+        if (!s.cand[known[k]].has(k)) return false;
+        place(s, cc, k, known[k]);
     }
-    return other_than_known(*this, s, known);
+    return true;
+}
+
+bool ClueCounter::second_solution(const Puzzle& p) const {
+    State s;
+    int known[N_CELLS];
+    return load_clues(*this, p, s, known) && other_than_known(*this, s, known);
+}
+
+bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b) const {
+    State s;
+    int known[N_CELLS];
+    if (!load_clues(*this, p, s, known) || !propagate(*this, s)) return false;
+    const int n = b == a ? 1 : 2;
+    for (int i = 0; i < n; ++i) {
+        const int cell = i == 0 ? a : b;
+        if (cell < 0 || cell >= N_CELLS) continue;
+        for (int d = 0; d < 9; ++d) {
+            if (d == known[cell] || !s.cand[d].has(cell)) continue;
+            State next = s;
+            place(next, *this, cell, d);
+            if (search(*this, next, 1) > 0) return true;
+        }
+    }
+    return false;
 }
 
 bool ClueCounter::singles_fail(const uint32_t masks[N_CELLS], int cell, uint32_t bit, uint32_t* placed) const {

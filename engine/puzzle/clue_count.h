@@ -45,6 +45,11 @@ struct ClueCounter {
     // set form in every cell); false when the cells hold no valid solution.
     bool second_solution(const Puzzle& p) const;
 
+    // Whether the puzzle's clues have a solution that differs from the one its cells hold at cell a
+    // or at cell b. When the clues had one solution before a and b stopped being clues, this is
+    // exactly whether they now have two; otherwise a false answer proves nothing.
+    bool other_digit_at(const Puzzle& p, int a, int b) const;
+
     // Whether naked and hidden singles, run to the end from the candidate masks (digit d at bit d)
     // with `cell` reduced to `bit`, leave a cell without a digit or a house without a place for one.
     // When `placed` is given it receives, per cell, the digit bit the singles placed there (0: none).

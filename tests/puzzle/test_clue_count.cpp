@@ -31,7 +31,7 @@ int fast_count(const SolvedGrid& g, int x, const int* clues, int limit) {
 // no-solution grids; the counter must agree with the slow search on each, up to the limit of 2.
 TEST(ClueCounter, AgreesWithExactSearchOnAllKinds) {
     rand_seed_thread(4242);
-    int seen[3] = {};
+    int seen[3] = {}, seen_removals = 0;
     for (int jigsaw = 0; jigsaw < 2; ++jigsaw) {
         for (int x = 0; x < 2; ++x) {
             const SolvedGrid g = random_solved_grid(jigsaw, x);
@@ -52,7 +52,18 @@ TEST(ClueCounter, AgreesWithExactSearchOnAllKinds) {
                 if (t % 10 != 9) {  // clues of the grid: is there a solution besides the grid itself?
                     TestPuzzle p;
                     load(p, g, x, clues.data());
-                    ASSERT_EQ(ClueCounter(*p).second_solution(*p), expected == 2) << "try " << t;
+                    const ClueCounter counter(*p);
+                    ASSERT_EQ(counter.second_solution(*p), expected == 2) << "try " << t;
+                    // Taking out one clue of a one-solution set: a second solution must differ there.
+                    int k = 0;
+                    while (k < 81 && !clues[k]) ++k;
+                    if (expected == 1 && k < 81) {
+                        p->cells[k].status = 0;
+                        clues[k] = 0;
+                        ExactSearch again;
+                        ASSERT_EQ(counter.other_digit_at(*p, k, k), again.count_solutions(map, x, clues.data()) == 2);
+                        ++seen_removals;
+                    }
                 }
                 ++seen[expected];
             }
@@ -62,6 +73,7 @@ TEST(ClueCounter, AgreesWithExactSearchOnAllKinds) {
     EXPECT_GT(seen[0], 0);
     EXPECT_GT(seen[1], 0);
     EXPECT_GT(seen[2], 0);
+    EXPECT_GT(seen_removals, 0);
 }
 
 TEST(ClueCounter, ClashingCluesAndFullGrids) {
