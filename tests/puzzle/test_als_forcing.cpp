@@ -8,6 +8,8 @@
 
 #include "support/candidate_masks.h"
 #include "support/puzzle_builder.h"
+#include "support/random_grids.h"
+#include "puzzle/set_bit_array.h"
 
 namespace {
 
@@ -202,6 +204,78 @@ TEST(ForcingNet, TrialsWithoutContradictionRemoveNothing) {
     EXPECT_FALSE(t->simplify(METHOD_FORCING_NET));
     EXPECT_EQ(masks(t), before);
     expect_counts_untouched(t);
+}
+
+// The trials replayed one by one on the live cells, each singles pass after pass as the solver takes
+// them, then checked for an empty cell or a homeless digit: the step must remove exactly the digits
+// whose replay fails, on grids of every kind left part-way by the solver.
+uint32_t replay_impossible(Puzzle& p, int k, std::vector<PUZZLE_CELL>& saved) {
+    uint32_t impossible = 0;
+    for (int d = 1; d <= 9; ++d) {
+        const uint32_t bit = 1u << d;
+        if (!(saved[k].elim_bits & bit)) continue;
+        std::memcpy(p.cells, saved.data(), sizeof p.cells);
+        p.cells[k].elim_bits = bit;
+        for (;;) {
+            bool changed = p.exhaustive_simple_elimination();
+            for (PUZZLE_CELL& c : p.cells) {
+                if (n_digits(c.elim_bits) != 1 && p.simplify_cell_using_digits(&c)) {
+                    changed = true;
+                    break;
+                }
+            }
+            if (!changed) break;
+        }
+        bool empty = false;
+        for (const PUZZLE_CELL& c : p.cells) empty |= c.elim_bits == 0;
+        if (empty || p.some_digit_has_no_home()) impossible |= bit;
+    }
+    return impossible;
+}
+
+TEST(ForcingNet, RemovesWhatReplayedTrialsRefuteOnEveryKind) {
+    rand_seed_thread(515);
+    int steps_removing = 0;
+    for (int jigsaw = 0; jigsaw < 2; ++jigsaw) {
+        for (int x = 0; x < 2; ++x) {
+            for (int round = 0; round < 6; ++round) {
+                const SolvedGrid g = random_solved_grid(jigsaw, x);
+                const std::array<int, 81> clues = random_clues(g, 20 + 2 * round);
+                TestPuzzle t;
+                Matrix<int, 9> map{};
+                std::string solution, pattern;
+                for (int k = 0; k < 81; ++k) {
+                    map[k / 9][k % 9] = g.groups[k / 9][k % 9];
+                    solution += static_cast<char>('0' + g.digits[k]);
+                    pattern += clues[k] ? 'x' : '.';
+                }
+                load_solver_form(t.p, solution, pattern, x, map);
+                t->build_group_overlap();
+                t->solve(METHOD_FRANKEN_FISH);  // leaves a part-solved grid when the clues are too few
+
+                std::vector<PUZZLE_CELL> saved(t->cells, t->cells + 81);
+                std::vector<uint32_t> expected;
+                for (int k = 0; k < 81; ++k) {
+                    uint32_t out = saved[k].elim_bits;
+                    if (n_digits(out) >= 2) {
+                        const uint32_t gone = replay_impossible(*t, k, saved);
+                        saved[k].elim_bits &= ~gone;
+                        out &= ~gone;
+                    }
+                    expected.push_back(out);
+                }
+                // The same grid again, as the solver left it, and the real step.
+                TestPuzzle u;
+                load_solver_form(u.p, solution, pattern, x, map);
+                u->build_group_overlap();
+                u->solve(METHOD_FRANKEN_FISH);
+                const bool removed = u->simplify(METHOD_FORCING_NET);
+                for (int k = 0; k < 81; ++k) ASSERT_EQ(u->cells[k].elim_bits, expected[k]) << "cell " << k;
+                steps_removing += removed;
+            }
+        }
+    }
+    EXPECT_GT(steps_removing, 3) << "the sample should include productive steps";
 }
 
 }  // namespace
