@@ -116,35 +116,39 @@ bool Puzzle::simplify_franken_defining_lines_only(unsigned bit, int n_rows, int 
     }
     unsigned listed_groups = 0;
     for (int i = 0; i < n_groups; ++i) listed_groups |= 1u << houses[DIM_GROUP][i];
-    // The groups holding the digit on each line of the base dimension.
+    // Per line of the base dimension: the groups holding the digit on it, the group of its cell with
+    // the digit at each crossing position, and the positions where each group holds the digit.
     unsigned groups_on_line[9] = {};
-    for (const PUZZLE_CELL& c : cells)
-        if ((c.elim_bits & bit) && c.group >= 0 && c.group < 9) {
-            const int line = c.house(base_dim);
-            if (line >= 0 && line < 9) groups_on_line[line] |= 1u << c.group;
-        }
+    uint16_t group_at[9][9] = {}, positions_of[9][9] = {};
+    for (int line = 0; line < 9; ++line) {
+        fish::for_each_member(at.of(base_dim, line), [&](int pos) {
+            const int g = fish::on_line(*this, base_dim, line, pos).group;
+            if (g < 0 || g > 8) return;
+            groups_on_line[line] |= 1u << g;
+            group_at[line][pos] = static_cast<uint16_t>(1u << g);
+            positions_of[line][g] |= static_cast<uint16_t>(1u << pos);
+        });
+    }
 
     for (int b = 0; b < ch.n_base_lines; ++b) {
         const unsigned base = ch.base_lines[b];
         // For each crossing position, the groups of the base cells there; and the groups holding the
         // digit off the base lines, which a cover group would lose.
-        unsigned groups_at[9] = {};
+        unsigned groups_at[9] = {}, group_positions[9] = {};
         unsigned base_positions = 0;
         fish::for_each_member(base, [&](int line) {
-            const unsigned positions = at.of(base_dim, line);
-            base_positions |= positions;
-            fish::for_each_member(positions, [&](int pos) {
-                groups_at[pos] |= 1u << fish::on_line(*this, base_dim, line, pos).group;
-            });
+            base_positions |= at.of(base_dim, line);
+            for (int i = 0; i < 9; ++i) {
+                groups_at[i] |= group_at[line][i];
+                group_positions[i] |= positions_of[line][i];
+            }
         });
         unsigned groups_off_base = 0;
         fish::for_each_member(0x1ffu & ~base, [&](int line) { groups_off_base |= groups_on_line[line]; });
         // Every base position off the cover lines needs a cover group holding a base cell there, so
         // the cover groups can excuse at most `spare` positions: the most that any choice of them meets.
-        int meeting[9] = {};
-        fish::for_each_member(base_positions, [&](int pos) {
-            fish::for_each_member(groups_at[pos], [&](int g) { ++meeting[g]; });
-        });
+        int meeting[9];
+        for (int g = 0; g < 9; ++g) meeting[g] = n_houses(group_positions[g]);
         int spare = 0;
         for (int i = 0; i < p.cover_groups; ++i) {
             int top = 0;
