@@ -1,13 +1,15 @@
 // Digit reader on pictures with known cells: share of cells and of whole grids read right, confusions and time.
 //
-//   bench_ocr_read [--photos DIR] [--rendered N] [--seed S] [--only NAME] [--save DIR]
+//   bench_ocr_read [--photos DIR] [--list NAME] [--rendered N] [--seed S] [--only NAME] [--save DIR]
 //
 // Photos: each list of the set (v2_train.desc, v2_test.desc) on its own, every photo straightened
 // by its true corners so that only the reader is measured. Rendered: pictures from seeds the
 // trainer never used; N of them printed in the font families held out of training, and the same
 // seeds in every font, straightened by their true corners; screenshots also read as they are.
-// --only reads just the photos whose path contains NAME (run with OCR_DEBUG set to see the cells);
-// --save writes the straightened pictures there as PNG.
+// --list measures only that list of the photo set (e.g. v2_train.desc); --only reads just the
+// photos whose path contains NAME (run with OCR_DEBUG set to see the cells); --save writes the
+// straightened pictures there as PNG. Each set also reports how often the reader's own lattice
+// placement matched the known lattice.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -20,7 +22,9 @@
 
 #include "imageio.h"
 #include "ocr/ocr_image.h"
+#include "ocr/ocr_locate.h"
 #include "ocr/ocr_read.h"
+#include "ocr/ocr_warp.h"
 #include "ocr_data.h"
 #ifdef QUADRILLO_HAVE_RENDER
 #include "render.h"
@@ -112,6 +116,49 @@ struct Tally {
     }
 };
 
+// How the reader's own lattice placement compares with the known box, per direction: right (both
+// edges within a quarter cell), a span of eight or ten pitches, or otherwise wrong; and whether the
+// line search found a lattice at all or the outermost lines had to do.
+struct LatticeTally {
+    long pictures = 0, no_lattice = 0, repaired = 0;
+    long right[2] = {}, eight[2] = {}, ten[2] = {}, other[2] = {};  // [0] columns, [1] rows
+
+    void check(const uint8_t* given, int w, int h, const int known[4]) {
+        std::vector<uint8_t> inv;  // a light-on-dark grid is read inverted
+        const uint8_t* img = given;
+        if (ink_majority(given, w, h)) {
+            inv.assign(given, given + static_cast<size_t>(w) * static_cast<size_t>(h));
+            invert_grey(inv.data(), inv.size());
+            img = inv.data();
+        }
+        int found[4], placed[4];
+        const bool located = locate_lattice(img, w, h, found[0], found[1], found[2], found[3], false);
+        if (!located) grid_box(img, w, h, found[0], found[1], found[2], found[3]);
+        ocr_place_lattice(img, w, h, placed[0], placed[1], placed[2], placed[3]);
+        ++pictures;
+        no_lattice += !located;
+        repaired += !std::equal(found, found + 4, placed);
+        const float pitch = static_cast<float>(known[2] - known[0] + known[3] - known[1]) / 18.0f;
+        for (int d = 0; d < 2; ++d) {
+            const float lo = std::fabs(static_cast<float>(placed[d] - known[d])) / pitch;
+            const float hi = std::fabs(static_cast<float>(placed[d + 2] - known[d + 2])) / pitch;
+            const float span = static_cast<float>(placed[d + 2] - placed[d]) / pitch;
+            if (lo <= 0.25f && hi <= 0.25f) ++right[d];
+            else if (std::fabs(span - 8) <= 0.3f) ++eight[d];
+            else if (std::fabs(span - 10) <= 0.3f) ++ten[d];
+            else ++other[d];
+        }
+    }
+    void print() const {
+        if (!pictures) return;
+        std::printf("  lattice placed (%ld pictures, %ld without a found lattice, %ld repaired):", pictures, no_lattice, repaired);
+        for (int d = 0; d < 2; ++d)
+            std::printf(" %s right %ld, 8 pitches %ld, 10 pitches %ld, other %ld;", d ? "rows" : "columns", right[d], eight[d],
+                        ten[d], other[d]);
+        std::printf("\n");
+    }
+};
+
 void save(const std::string& dir, const std::string& name, const std::vector<uint8_t>& px, int side) {
     if (dir.empty()) return;
     imageio::Image img;
@@ -129,9 +176,11 @@ constexpr float kMargins[2] = {0.015f, 0.0f};
 
 std::string margin_name(float m) { return m > 0 ? " (true corners + 1.5%)" : " (true corners)"; }
 
-void run_photos(const std::string& dir, const std::string& only, const std::string& save_dir) {
+void run_photos(const std::string& dir, const std::string& only, const std::string& save_dir, const std::string& lists) {
     for (const char* list : {"v2_train.desc", "v2_test.desc"}) {
+        if (!lists.empty() && lists != list) continue;
         Tally t[2], known;
+        LatticeTally lattice;
         int unreadable = 0;
         for (const ocr_data::Photo& p : ocr_data::load_photos(dir, list)) {
             if (!only.empty() && p.path.find(only) == std::string::npos) continue;
@@ -152,9 +201,11 @@ void run_photos(const std::string& dir, const std::string& only, const std::stri
                 if (!only.empty()) std::printf("%s: %ld digits without glyph\n", p.path.c_str(), t[m].no_glyph - before);
                 ocr_data::straightened_box(side, kMargins[m], box);
                 known.read(warped.data(), side, side, p.digits, box);
+                lattice.check(warped.data(), side, side, box);
             }
         }
         for (int m = 0; m < 2; ++m) t[m].print(std::string("photos ") + list + margin_name(kMargins[m]), m == 0);
+        lattice.print();
         known.print(std::string("photos ") + list + margin_name(kMargins[0]) + ", cells of the known lattice", true);
         if (unreadable) std::printf("  (%d unreadable)\n", unreadable);
     }
@@ -165,6 +216,7 @@ void run_rendered(int n, uint64_t seed, const std::string& save_dir) {
     int saved = 0;
     static const int kSizes[4][2] = {{640, 480}, {480, 640}, {800, 800}, {1024, 768}};
     Tally held[2], held_known, held_shot, held_shot_known, all;
+    LatticeTally lattice, shot_lattice;
     std::map<std::string, Tally> by_style;
     int failed = 0;
     for (uint64_t s = seed; held[0].grids < n; ++s) {
@@ -203,16 +255,20 @@ void run_rendered(int n, uint64_t seed, const std::string& save_dir) {
         int box[4];
         ocr_data::straightened_box(side, kMargins[0], box);
         held_known.read(warped[0].data(), side, side, digits, box);
+        lattice.check(warped[0].data(), side, side, box);
         if (truth.photo != render::Photo::Clean) continue;
         held_shot.read(grey.data(), img.w, img.h, digits);
         int shot_box[4];
         ocr_data::upright_box(truth.corner_x, truth.corner_y, shot_box);
         held_shot_known.read(grey.data(), img.w, img.h, digits, shot_box);
+        shot_lattice.check(grey.data(), img.w, img.h, shot_box);
     }
     held[0].print("rendered, held-out fonts" + margin_name(kMargins[0]), true);
+    lattice.print();
     held[1].print("rendered, held-out fonts" + margin_name(kMargins[1]), false);
     held_known.print("rendered, held-out fonts" + margin_name(kMargins[0]) + ", cells of the known lattice", true);
     held_shot.print("rendered, held-out fonts, screenshots as is", false);
+    shot_lattice.print();
     held_shot_known.print("rendered, held-out fonts, screenshots, cells of the known lattice", false);
     all.print("rendered, same seeds, all fonts" + margin_name(kMargins[1]), false);
     for (const auto& [name, t] : by_style) t.print(name, false);
@@ -223,7 +279,7 @@ void run_rendered(int n, uint64_t seed, const std::string& save_dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string photos = "/work/shared/data/ocr/photos-newspaper", only, save_dir;
+    std::string photos = "/work/shared/data/ocr/photos-newspaper", only, save_dir, lists;
     int rendered = 200;
     uint64_t seed = 90000000;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -232,9 +288,10 @@ int main(int argc, char** argv) {
         else if (!std::strcmp(argv[i], "--seed")) seed = std::strtoull(argv[i + 1], nullptr, 10);
         else if (!std::strcmp(argv[i], "--only")) only = argv[i + 1];
         else if (!std::strcmp(argv[i], "--save")) save_dir = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--list")) lists = argv[i + 1];
     }
     std::printf("Digit reader: a cell is right when it reads the printed (or entered) digit, or 0 when empty\n");
-    if (!photos.empty()) run_photos(photos, only, save_dir);
+    if (!photos.empty()) run_photos(photos, only, save_dir, lists);
 #ifdef QUADRILLO_HAVE_RENDER
     if (rendered > 0 && only.empty()) run_rendered(rendered, seed, save_dir);
 #else

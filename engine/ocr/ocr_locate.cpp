@@ -129,14 +129,19 @@ bool locate_lattice(const uint8_t* img, int w, int h, int& left, int& top, int& 
             const int tol = static_cast<int>(static_cast<float>(g) * 0.06f) + 2;
             // The row thirds do not depend on the column pair: without them no candidate can follow.
             if (!thirds_present(rows, rows[i], g, tol)) continue;
-            const int row_inner = inner_lines_near(rows, rows[i], g, tol);
+            // Inner lines count only within a quarter of the candidate's cell pitch. The thirds'
+            // tolerance, 6% of the span, is more than half a pitch: with it, a box of six, seven
+            // or eight cells built from the grid's own lines finds a line near each of its ninths
+            // too, and wins over the whole grid as soon as a few thin lines are too light to count.
+            const int inner_tol = g / 36 + 1;
+            const int row_inner = inner_lines_near(rows, rows[i], g, inner_tol);
             for (size_t k = 0; k < cols.size(); ++k) {
                 for (size_t l = k + 1; l < cols.size(); ++l) {
                     const int m = cols[l] - cols[k];
                     if (m < dmin) continue;
                     if (std::fabs(static_cast<float>(g - m)) > 0.12f * static_cast<float>(std::max(g, m))) continue;
                     if (!thirds_present(cols, cols[k], m, tol)) continue;
-                    const int score = m + g + 1000 * (row_inner + inner_lines_near(cols, cols[k], m, tol));
+                    const int score = m + g + 1000 * (row_inner + inner_lines_near(cols, cols[k], m, inner_tol));
                     if (score > best) {
                         best = score;
                         left = cols[k];

@@ -86,6 +86,22 @@ TEST(OcrLocate, RefusesWhatIsNotAnEvenLattice) {
     EXPECT_TRUE(refused(grid_picture::blank(100, 100, 0)));
 }
 
+// A grid whose thin lines are too light to count as ink in places (as in a jigsaw drawn with
+// bold region lines): the dark lines that remain also make up smaller boxes of six or seven cells,
+// and the whole grid must still win over them.
+TEST(OcrLocate, TakesTheWholeGridWhenSomeThinLinesAreMissing) {
+    Picture p = grid_picture::blank(320, 320);
+    const int left = 10, top = 10, side = 297;  // lines every 33 pixels
+    for (int k = 0; k <= 9; ++k) {
+        const int at = k * side / 9;
+        if (k != 2) grid_picture::fill_rect(p, left + at - 1, top - 1, left + at + 1, top + side + 1);
+        if (k != 1 && k != 8) grid_picture::fill_rect(p, left - 1, top + at - 1, left + side + 1, top + at + 1);
+    }
+    int box[4];
+    ASSERT_TRUE(locate_lattice(p.px.data(), p.w, p.h, box[0], box[1], box[2], box[3], false));
+    EXPECT_EQ(std::vector<int>(box, box + 4), (std::vector<int>{left, top, left + side, top + side}));
+}
+
 TEST(OcrComb, CountsInnerLinesOfTheBox) {
     const Picture uniform = grid_picture::blank(200, 150, 90);
     EXPECT_EQ(comb_score(uniform.px.data(), uniform.w, uniform.h), 0);

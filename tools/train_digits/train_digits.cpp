@@ -1,11 +1,14 @@
 // Trains the reader's digit network on glyphs cut by the reader's own code and writes its tables as C++.
 //
-//   train_digits [--pictures N] [--photos DIR] [--photo-views V] [--seed S] [--epochs E] [--out FILE]
+//   train_digits [--pictures N] [--photos DIR] [--photo-views V] [--seed S] [--epochs E] [--augment 0|1]
+//                [--batch B] [--momentum M] [--rate R] [--out FILE]
 //
 // Examples: N rendered pictures (held-out font families skipped), straightened by their true
 // corners shaken a little, screenshots also read as they are; the training list of the photo set
 // straightened the same way; drawn letters, zeros and scribbles as class 0. Every picture passes
 // through the reader's crop and glyph code, so the network learns exactly the inputs it will see.
+// With --augment (on by default) the training pictures also give a degraded view (low resolution,
+// blur, weak contrast, uneven light, noise) and a cut from a slightly shifted lattice.
 // One picture in ten (and one photo in ten) is kept for validation. Single thread, fixed seed.
 #include <algorithm>
 #include <cairo.h>
@@ -37,6 +40,11 @@ struct Set {
     std::vector<Example> train, valid, valid_photos;  // validation: rendered and drawn glyphs; photos
     int refused[kOcrClasses] = {};  // labelled cells whose glyph the reader refused (digits missed before the network)
     int views = 0, own_agrees = 0;  // pictures cut, and those where the reader's own lattice matched the known one
+    // Extra training-only views: degraded copies of each picture and a cut from a shifted lattice.
+    // Their random choices come from their own generator, so the validation sets stay the same
+    // whether they are on or not.
+    bool augment = true;
+    std::mt19937 aug{0};
 };
 
 void add_example(std::vector<Example>& to, const float input[kOcrInputs], int label) {
@@ -60,10 +68,17 @@ void add_picture(std::vector<uint8_t>& img, int w, int h, const int box[4], cons
     const float pitch = static_cast<float>(box[2] - box[0] + box[3] - box[1]) / 18.0f;
     bool agree = true;
     for (int k = 0; k < 4; ++k) agree = agree && std::fabs(static_cast<float>(own[k] - box[k])) <= 0.25f * pitch;
+    // A lattice placed a little off, as on photos whose lines bow or blur: each edge moved by up to
+    // 12% of a cell, so that crops cut into neighbouring lines and digits sit off centre.
+    int shifted[4];
+    const bool shift = set.augment && &to == &set.train;
+    for (int k = 0; k < 4 && shift; ++k)
+        shifted[k] = box[k] + static_cast<int>(std::lround(std::uniform_real_distribution<float>(-0.12f, 0.12f)(set.aug) * pitch));
     OcrScratch s;
     float input[kOcrInputs];
-    for (int cut = 0; cut < (agree ? 2 : 1); ++cut) {
-        const int* b = cut == 0 ? box : own;
+    for (int cut = 0; cut < 3; ++cut) {
+        if ((cut == 1 && !agree) || (cut == 2 && !shift)) continue;
+        const int* b = cut == 0 ? box : cut == 1 ? own : shifted;
         OcrCrop crops[81];
         ocr_crops_of_box(w, h, b[0], b[1], b[2], b[3], crops);
         for (int cell = 0; cell < 81; ++cell) {
@@ -79,12 +94,89 @@ void add_picture(std::vector<uint8_t>& img, int w, int h, const int box[4], cons
     set.own_agrees += agree;
 }
 
-// Straightens by the corners widened by `margin` and adds the cells of the known lattice box.
+// Horizontal then vertical running mean of 2r + 1 pixels, edges clamped.
+void box_blur(std::vector<uint8_t>& img, int w, int h, int r) {
+    if (r <= 0) return;
+    std::vector<uint8_t> tmp(img.size());
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool across = pass == 0;
+        const int n = across ? w : h, lines = across ? h : w;
+        const size_t step = across ? 1 : static_cast<size_t>(w), next = across ? static_cast<size_t>(w) : 1;
+        for (int l = 0; l < lines; ++l) {
+            const uint8_t* src = img.data() + static_cast<size_t>(l) * next;
+            uint8_t* dst = tmp.data() + static_cast<size_t>(l) * next;
+            for (int i = 0; i < n; ++i) {
+                int sum = 0;
+                for (int d = -r; d <= r; ++d) sum += src[static_cast<size_t>(std::clamp(i + d, 0, n - 1)) * step];
+                dst[static_cast<size_t>(i) * step] = static_cast<uint8_t>(sum / (2 * r + 1));
+            }
+        }
+        img.swap(tmp);
+    }
+}
+
+// Degrades a straightened picture the way cheap cameras and poor light do: detail lost to a low
+// resolution, blur, weaker contrast, light falling off across the grid, and sensor noise. The
+// reader's ink test (45 levels below a cell's median) then breaks thin strokes and thins or
+// thickens the rest, as it does on real photos.
+void degrade(std::vector<uint8_t>& img, int w, int h, std::mt19937& rng) {
+    std::uniform_real_distribution<float> u(0.0f, 1.0f);
+    if (u(rng) < 0.5f) {  // resolution: average f x f blocks, then stretch back bilinearly
+        const float f = 1.3f + 1.4f * u(rng);
+        const int sw = std::max(8, static_cast<int>(static_cast<float>(w) / f));
+        const int sh = std::max(8, static_cast<int>(static_cast<float>(h) / f));
+        std::vector<float> small(static_cast<size_t>(sw) * sh);
+        for (int y = 0; y < sh; ++y)
+            for (int x = 0; x < sw; ++x) {
+                const int x0 = x * w / sw, x1 = std::max(x0 + 1, (x + 1) * w / sw);
+                const int y0 = y * h / sh, y1 = std::max(y0 + 1, (y + 1) * h / sh);
+                float sum = 0;
+                for (int yy = y0; yy < y1; ++yy)
+                    for (int xx = x0; xx < x1; ++xx) sum += img[static_cast<size_t>(yy) * w + xx];
+                small[static_cast<size_t>(y) * sw + x] = sum / static_cast<float>((x1 - x0) * (y1 - y0));
+            }
+        for (int y = 0; y < h; ++y) {
+            const float fy = std::clamp((static_cast<float>(y) + 0.5f) * sh / h - 0.5f, 0.0f, static_cast<float>(sh - 1));
+            const int y0 = std::min(static_cast<int>(fy), sh - 2);
+            const float ay = fy - static_cast<float>(y0);
+            for (int x = 0; x < w; ++x) {
+                const float fx = std::clamp((static_cast<float>(x) + 0.5f) * sw / w - 0.5f, 0.0f, static_cast<float>(sw - 1));
+                const int x0 = std::min(static_cast<int>(fx), sw - 2);
+                const float ax = fx - static_cast<float>(x0);
+                const float* r0 = &small[static_cast<size_t>(y0) * sw + x0];
+                const float* r1 = r0 + sw;
+                const float v = (r0[0] * (1 - ax) + r0[1] * ax) * (1 - ay) + (r1[0] * (1 - ax) + r1[1] * ax) * ay;
+                img[static_cast<size_t>(y) * w + x] = static_cast<uint8_t>(std::lround(v));
+            }
+        }
+    }
+    box_blur(img, w, h, static_cast<int>(rng() % 3));
+    double mean = 0;
+    for (uint8_t v : img) mean += v;
+    mean /= static_cast<double>(img.size());
+    const float contrast = 0.45f + 0.55f * u(rng), offset = 60.0f * (u(rng) - 0.5f);
+    const float fall = 50.0f * u(rng), angle = 6.2831853f * u(rng);
+    const float gx = std::cos(angle) / static_cast<float>(w), gy = std::sin(angle) / static_cast<float>(h);
+    const float noise = 6.0f * u(rng);
+    std::normal_distribution<float> grain(0.0f, 1.0f);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t& p = img[static_cast<size_t>(y) * w + x];
+            const float light = fall * ((static_cast<float>(x) * gx + static_cast<float>(y) * gy) - 0.5f);
+            const float v = static_cast<float>(mean) + (static_cast<float>(p) - static_cast<float>(mean)) * contrast +
+                            offset + light + noise * grain(rng);
+            p = static_cast<uint8_t>(std::clamp(v, 0.0f, 255.0f));
+        }
+}
+
+// Straightens by the corners widened by `margin` and adds the cells of the known lattice box; with
+// `degraded`, from a degraded copy of the straightened picture.
 void add_straightened(const std::vector<uint8_t>& grey, int w, int h, const float xs[4], const float ys[4],
-                      float margin, const int digits[81], std::vector<Example>& to, Set& set) {
+                      float margin, const int digits[81], std::vector<Example>& to, Set& set, bool degraded = false) {
     std::vector<uint8_t> warped;
     int side = 0;
     if (!ocr_data::straighten(grey, w, h, xs, ys, margin, warped, side)) return;
+    if (degraded) degrade(warped, side, side, set.aug);
     int box[4];
     ocr_data::straightened_box(side, margin, box);
     add_picture(warped, side, side, box, digits, to, set);
@@ -135,6 +227,11 @@ void add_rendered(int pictures, uint64_t seed, std::mt19937& rng, Set& set) {
             shaken(truth.corner_x, truth.corner_y, view == 0 ? 0.003f : 0.012f, rng, xs, ys);
             add_straightened(grey, img.w, img.h, xs, ys, margin(rng), digits, to, set);
         }
+        if (set.augment && &to == &set.train) {  // a degraded view, from the augmentation generator
+            float xs[4], ys[4];
+            shaken(truth.corner_x, truth.corner_y, 0.008f, set.aug, xs, ys);
+            add_straightened(grey, img.w, img.h, xs, ys, margin(set.aug), digits, to, set, true);
+        }
     }
     std::printf("rendered: %d pictures used (seeds from %llu), %d skipped for held-out fonts\n", used,
                 static_cast<unsigned long long>(seed), held_out);
@@ -154,6 +251,11 @@ void add_photos(const std::string& dir, int views, std::mt19937& rng, Set& set) 
             float xs[4], ys[4];
             shaken(photos[k].corner_x, photos[k].corner_y, view == 0 ? 0.0f : 0.01f, rng, xs, ys);
             add_straightened(grey, img.w, img.h, xs, ys, margin(rng), photos[k].digits, to, set);
+        }
+        for (int view = 0; set.augment && &to == &set.train && view < views / 2; ++view) {  // degraded views
+            float xs[4], ys[4];
+            shaken(photos[k].corner_x, photos[k].corner_y, 0.01f, set.aug, xs, ys);
+            add_straightened(grey, img.w, img.h, xs, ys, margin(set.aug), photos[k].digits, to, set, true);
         }
     }
     std::printf("photos: %d of the training list used, %d views each\n", used, views);
@@ -218,9 +320,12 @@ void add_non_digits(int count, std::mt19937& rng, Set& set) {
     std::printf("non-digit glyphs: %d of %d drawn passed the glyph filters\n", made, count);
 }
 
-// The network's tables and one training step.
+// The network's tables and its training steps: plain stochastic gradient descent on one example at
+// a time, or minibatches with momentum.
 struct Net {
     std::vector<float> w1, b1, w2, b2;
+    std::vector<float> g1, gb1, g2, gb2;  // a minibatch's summed gradient
+    std::vector<float> v1, vb1, v2, vb2;  // momentum: the running step
 
     explicit Net(std::mt19937& rng)
         : w1(kOcrInputs * kOcrHidden), b1(kOcrHidden, 0.0f), w2(kOcrHidden * kOcrClasses), b2(kOcrClasses, 0.0f) {
@@ -230,8 +335,21 @@ struct Net {
     }
     OcrNet view() const { return OcrNet{w1.data(), b1.data(), w2.data(), b2.data()}; }
 
-    // One plain gradient step on the cross-entropy of one example.
-    void step(const Example& e, float lr) {
+    // The cross-entropy gradient of one example: with batched = false subtracted from the weights
+    // at once, times lr; otherwise added to the minibatch gradient. Only the inputs that are not
+    // zero touch their first-layer rows.
+    void step(const Example& e, float lr, bool batched = false) {
+        if (batched && g1.empty()) {
+            for (auto* g : {&g1, &v1}) g->assign(w1.size(), 0.0f);
+            for (auto* g : {&gb1, &vb1}) g->assign(b1.size(), 0.0f);
+            for (auto* g : {&g2, &v2}) g->assign(w2.size(), 0.0f);
+            for (auto* g : {&gb2, &vb2}) g->assign(b2.size(), 0.0f);
+        }
+        float* tw1 = batched ? g1.data() : w1.data();
+        float* tb1 = batched ? gb1.data() : b1.data();
+        float* tw2 = batched ? g2.data() : w2.data();
+        float* tb2 = batched ? gb2.data() : b2.data();
+        const float scale = batched ? -1.0f : lr;
         float x[kOcrInputs], hid[kOcrHidden], o[kOcrClasses];
         int nz[kOcrInputs], nnz = 0;
         for (int i = 0; i < kOcrInputs; ++i) {
@@ -258,14 +376,31 @@ struct Net {
             d_h[j] = hid[j] > 0 ? g : 0.0f;
         }
         for (int j = 0; j < kOcrHidden; ++j)
-            for (int k = 0; k < kOcrClasses; ++k) w2[j * kOcrClasses + k] -= lr * hid[j] * d_o[k];
-        for (int k = 0; k < kOcrClasses; ++k) b2[k] -= lr * d_o[k];
+            for (int k = 0; k < kOcrClasses; ++k) tw2[j * kOcrClasses + k] -= scale * hid[j] * d_o[k];
+        for (int k = 0; k < kOcrClasses; ++k) tb2[k] -= scale * d_o[k];
         for (int t = 0; t < nnz; ++t) {
-            float* wr = &w1[static_cast<size_t>(nz[t]) * kOcrHidden];
-            const float xi = lr * x[nz[t]];
+            float* wr = &tw1[static_cast<size_t>(nz[t]) * kOcrHidden];
+            const float xi = scale * x[nz[t]];
             for (int j = 0; j < kOcrHidden; ++j) wr[j] -= xi * d_h[j];
         }
-        for (int j = 0; j < kOcrHidden; ++j) b1[j] -= lr * d_h[j];
+        for (int j = 0; j < kOcrHidden; ++j) tb1[j] -= scale * d_h[j];
+    }
+
+    // Ends a minibatch of n examples: the running step becomes momentum times itself plus the
+    // mean gradient, the weights move by lr times it, and the gradient sum starts again.
+    void apply(float lr, float momentum, int n) {
+        const float inv = 1.0f / static_cast<float>(n);
+        auto update = [&](std::vector<float>& w, std::vector<float>& g, std::vector<float>& v) {
+            for (size_t i = 0; i < w.size(); ++i) {
+                v[i] = momentum * v[i] + g[i] * inv;
+                w[i] -= lr * v[i];
+                g[i] = 0.0f;
+            }
+        };
+        update(w1, g1, v1);
+        update(b1, gb1, vb1);
+        update(w2, g2, v2);
+        update(b2, gb2, vb2);
     }
 };
 
@@ -331,11 +466,14 @@ bool write_source(const std::string& path, const Net& net, const std::string& co
 }  // namespace
 
 int main(int argc, char** argv) {
-    int pictures = 2000, epochs = 20, photo_views = 16;
+    int pictures = 2000, epochs = 20, photo_views = 16, batch = 1;
+    float rate = 0.02f, momentum = 0.0f;
+    bool augment = true;
     uint64_t seed = 1;
     std::string photos = "/work/shared/data/ocr/photos-newspaper", out = "engine/ocr/ocr_weights.cpp";
     std::string command = "train_digits";
-    for (int i = 1; i < argc; ++i) command += std::string(" ") + argv[i];
+    for (int i = 1; i + 1 < argc; i += 2)  // where the tables go does not change them
+        if (std::strcmp(argv[i], "--out")) command += std::string(" ") + argv[i] + " " + argv[i + 1];
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--pictures")) pictures = std::atoi(argv[i + 1]);
         else if (!std::strcmp(argv[i], "--epochs")) epochs = std::atoi(argv[i + 1]);
@@ -343,9 +481,13 @@ int main(int argc, char** argv) {
         else if (!std::strcmp(argv[i], "--seed")) seed = std::strtoull(argv[i + 1], nullptr, 10);
         else if (!std::strcmp(argv[i], "--photos")) photos = argv[i + 1];
         else if (!std::strcmp(argv[i], "--out")) out = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--augment")) augment = std::atoi(argv[i + 1]) != 0;
+        else if (!std::strcmp(argv[i], "--batch")) batch = std::max(1, std::atoi(argv[i + 1]));
+        else if (!std::strcmp(argv[i], "--momentum")) momentum = std::strtof(argv[i + 1], nullptr);
+        else if (!std::strcmp(argv[i], "--rate")) rate = std::strtof(argv[i + 1], nullptr);
         else {
             std::fprintf(stderr, "usage: train_digits [--pictures N] [--photos DIR|''] [--photo-views V] [--seed S] [--epochs E] "
-                                 "[--out FILE]\n");
+                                 "[--augment 0|1] [--batch B] [--momentum M] [--rate R] [--out FILE]\n");
             return 2;
         }
     }
@@ -353,6 +495,8 @@ int main(int argc, char** argv) {
     const auto t0 = clock::now();
     std::mt19937 rng(static_cast<std::mt19937::result_type>(seed));
     Set set;
+    set.augment = augment;
+    set.aug.seed(static_cast<std::mt19937::result_type>(seed + 7919));
     add_rendered(pictures, 1000000 * seed, rng, set);
     if (!photos.empty()) add_photos(photos, photo_views, rng, set);
     add_non_digits(pictures * 4, rng, set);
@@ -366,10 +510,19 @@ int main(int argc, char** argv) {
     Net net(rng);
     std::vector<size_t> order(set.train.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    const bool batched = batch > 1 || momentum > 0.0f;
     for (int e = 0; e < epochs; ++e) {
-        const float lr = 0.02f * 0.5f * (1.0f + std::cos(3.1415927f * static_cast<float>(e) / static_cast<float>(epochs)));
+        const float lr = rate * 0.5f * (1.0f + std::cos(3.1415927f * static_cast<float>(e) / static_cast<float>(epochs)));
         std::shuffle(order.begin(), order.end(), rng);
-        for (size_t i : order) net.step(set.train[i], lr);
+        int in_batch = 0;
+        for (size_t i : order) {
+            net.step(set.train[i], lr, batched);
+            if (batched && ++in_batch == batch) {
+                net.apply(lr, momentum, in_batch);
+                in_batch = 0;
+            }
+        }
+        if (in_batch > 0) net.apply(lr, momentum, in_batch);
         const Score v(net, set.valid), vp(net, set.valid_photos);
         std::printf("epoch %2d lr %.4f validation read %.3f%%, photos %.3f%%  (%.0f s)\n", e + 1, static_cast<double>(lr),
                     v.all(), vp.all(), std::chrono::duration<double>(clock::now() - t0).count());
