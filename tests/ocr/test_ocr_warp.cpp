@@ -126,6 +126,22 @@ TEST(OcrWarp, CornerSearchRefusals) {
     EXPECT_EQ(ys[2], 250);
 }
 
+// A dark table showing along two edges of a photo covers more of it than the lattice's thin lines:
+// the corners are still the lattice's, not the picture's.
+TEST(OcrWarp, CornerSearchPassesOverDarkBackgroundAtTheEdges) {
+    Picture p = grid_picture::blank(400, 400);
+    grid_picture::fill_rect(p, 340, 0, 399, 399, 60);
+    grid_picture::fill_rect(p, 0, 350, 399, 399, 60);
+    grid_picture::draw_upright(p, 60, 60, 243, 3);
+    float xs[4], ys[4];
+    ASSERT_TRUE(find_quad_pol(p.px.data(), p.w, p.h, xs, ys, true));
+    const float want_x[4] = {59, 304, 304, 59}, want_y[4] = {59, 59, 304, 304};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_NEAR(xs[k], want_x[k], 2) << "corner " << k;
+        EXPECT_NEAR(ys[k], want_y[k], 2) << "corner " << k;
+    }
+}
+
 TEST(OcrLattice, GridBoxAndLines) {
     int l, t, r, b;
     const Picture blank = grid_picture::blank(90, 60);
