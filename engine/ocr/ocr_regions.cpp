@@ -173,6 +173,18 @@ bool regions_at(const unsigned char* pixels, int w, int h, int bpp, const uint8_
         for (int j = 0; j < 9; ++j) measure(false, i * 9 + j, i * 9 + j + 9, ink_h[i][j], col_h[i][j]);
     if (walls_to_map(ink_v, ink_h, regions) || walls_to_map(col_v, col_h, regions)) return true;
 
+    // The palette can merge pale region colours whose shares lie close together (two pastel hues
+    // next to each other on the colour wheel), which leaves neighbouring regions with one colour.
+    // The looks of the cells still tell them apart.
+    if (palette.size() >= 2) {
+        float look_v[9][8], look_h[8][9];
+        for (int i = 0; i < 9; ++i)
+            for (int j = 0; j < 8; ++j) look_v[i][j] = look_distance(looks[i * 9 + j], looks[i * 9 + j + 1]);
+        for (int i = 0; i < 8; ++i)
+            for (int j = 0; j < 9; ++j) look_h[i][j] = look_distance(looks[i * 9 + j], looks[i * 9 + j + 9]);
+        if (walls_to_map(look_v, look_h, regions)) return true;
+    }
+
     // Neither measure alone cuts the board: each side counts by whichever measure, relative to its
     // typical size, marks it more strongly.
     const float mi = side_median(ink_v, ink_h), mc = side_median(col_v, col_h);

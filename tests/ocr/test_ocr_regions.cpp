@@ -1,6 +1,7 @@
 // Region cut and diagonal marks on drawn grids: wall thresholds, line fitting, the box map, shaded diagonals, refusals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -109,6 +110,30 @@ TEST(OcrRegions, PlainGridGivesTheBoxMapInAnyFormatAndPolarity) {
     std::fill(out, out + 81, -1);
     EXPECT_EQ(sudoku_ocr_regions(blank.px.data(), 200, 200, 1, out), 0);
     EXPECT_EQ(std::vector<int>(out, out + 81), std::vector<int>(81, 0));
+}
+
+TEST(OcrRegions, PaleNeighbouringColoursThatThePaletteMergesStillCutTheBoard) {
+    // Boxes coloured A B A / B C B / A B A on thin lines: A and B are pastels of one grey level
+    // whose colour shares lie close enough for the palette to take them as one colour, C a clearly
+    // different one. Only the hue tells A from B: no ink marks their sides.
+    const int pitch = 30, side = 9 * pitch + 1;
+    const uint8_t kColours[3][3] = {{200, 230, 240}, {219, 220, 243}, {250, 240, 170}};
+    std::vector<uint8_t> rgb(static_cast<size_t>(side) * side * 3);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const int box = std::min(y / pitch, 8) / 3 * 3 + std::min(x / pitch, 8) / 3;
+            const int colour = box == 4 ? 2 : box % 2;
+            const bool line = x % pitch == 0 || y % pitch == 0;
+            for (int c = 0; c < 3; ++c) rgb[(static_cast<size_t>(y) * side + x) * 3 + c] = line ? 150 : kColours[colour][c];
+        }
+    std::vector<uint8_t> grey;
+    grey_from_colour(rgb.data(), side, side, 3, grey);
+    std::vector<Rgb> palette;
+    board_palette(rgb.data(), side, side, 3, palette, 0, 0, pitch, pitch);
+    ASSERT_EQ(palette.size(), 2u);
+    int regions[81];
+    ASSERT_TRUE(regions_at(rgb.data(), side, side, 3, grey.data(), 0, 0, pitch, pitch, regions));
+    EXPECT_EQ(std::vector<int>(regions, regions + 81), kBoxMap);
 }
 
 TEST(OcrDiagonals, ShadedDiagonalsAreMarkedAndAPlainGridIsNot) {
