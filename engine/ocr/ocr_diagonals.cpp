@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 
 #include "ocr/ocr_image.h"
@@ -63,6 +64,10 @@ bool x_marked(const unsigned char* pixels, int w, int h, int bpp, int left, int 
     // tint on a coloured one), by brightness and hue only: the quarter brightness `dark` is left at
     // no difference, since printed digits spread it widely among plain cells and would drown a pale
     // tint in that spread.
+    // The reference is taken from the plain cells of that class next to the cell (its eight
+    // neighbours) when it has any, and from all of them otherwise: light that falls unevenly over a
+    // photographed board changes the brightness of cells far apart by more than a grey shading does,
+    // while neighbours share nearly the same light.
     Vec ref[9];
     bool has_ref[9] = {};
     for (int k = 0; k < 9; ++k) {
@@ -86,8 +91,16 @@ bool x_marked(const unsigned char* pixels, int w, int h, int bpp, int left, int 
                 k = j;
             }
         }
-        for (int d = 0; d < kDims && k >= 0; ++d)
-            if (own || d != 1) diff[c][d] = looks[c][d] - ref[k][d];
+        if (k < 0) continue;
+        bool near[81];
+        bool any = false;
+        for (int o = 0; o < 81; ++o) {
+            near[o] = cls[o] == k && !on_diagonal(o) && std::abs(o / 9 - c / 9) <= 1 && std::abs(o % 9 - c % 9) <= 1;
+            any |= near[o];
+        }
+        const Vec r = any ? median_look(looks, near) : ref[k];
+        for (int d = 0; d < kDims; ++d)
+            if (own || d != 1) diff[c][d] = looks[c][d] - r[d];
     }
 
     Vec dir{};

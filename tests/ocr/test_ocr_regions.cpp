@@ -156,6 +156,24 @@ TEST(OcrDiagonals, ShadedDiagonalsAreMarkedAndAPlainGridIsNot) {
     EXPECT_EQ(sudoku_ocr_detect_x(shaded.px.data(), shaded.w, shaded.h, 1), 0);
 }
 
+TEST(OcrDiagonals, ShadedDiagonalsUnderUnevenLightAreMarked) {
+    // Light falling off towards the left edge of a photographed page, to two thirds of full paper
+    // brightness: the paper on the left is darker than the shaded cells on the right.
+    auto dim_towards_left = [](Picture p) {
+        for (int y = 0; y < p.h; ++y)
+            for (int x = 0; x < p.w; ++x) {
+                uint8_t& v = p.px[static_cast<size_t>(y) * p.w + x];
+                v = static_cast<uint8_t>(v * (0.66 + 0.34 * x / (p.w - 1)));
+            }
+        return p;
+    };
+    const Picture p = dim_towards_left(plain_grid(320, 300, 205));
+    EXPECT_TRUE(x_marked(p.px.data(), p.w, p.h, 1, kLeft, kTop, kLeft + kSide, kTop + kSide));
+    EXPECT_EQ(sudoku_ocr_detect_x(p.px.data(), p.w, p.h, 1), 1);
+    const Picture plain = dim_towards_left(plain_grid(320, 300));
+    EXPECT_EQ(sudoku_ocr_detect_x(plain.px.data(), plain.w, plain.h, 1), 0);
+}
+
 TEST(OcrDiagonals, TintedDiagonalsInAHueOfTheirOwnAreMarked) {
     // The 17 diagonal cells in a pale blue that no other cell shares: a palette colour whose class
     // holds only diagonal cells.
