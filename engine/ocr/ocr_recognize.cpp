@@ -152,14 +152,16 @@ int read_upright(const uint8_t* grey, int w, int h, int out[81]) {
 // The part of the picture around an upright board's corners, with a margin for the frame lines
 // and the coarseness of the corner search, into out (ow x oh). Left empty unless that part shows a
 // lattice.
-void crop_to_board(const uint8_t* grey, int w, int h, const float xs[4], const float ys[4], std::vector<uint8_t>& out,
-                   int& ow, int& oh) {
+void crop_to_board(const uint8_t* grey, int w, int h, const float xs[4], const float ys[4],
+                   std::vector<uint8_t>& out, int& ow, int& oh) {
     out.clear();
     const float x_lo = std::min(xs[0], xs[3]), x_hi = std::max(xs[1], xs[2]);
     const float y_lo = std::min(ys[0], ys[1]), y_hi = std::max(ys[2], ys[3]);
     const float margin = std::max(4.0f, std::max(x_hi - x_lo, y_hi - y_lo) / 50);
-    const int x0 = std::max(0, static_cast<int>(x_lo - margin)), x1 = std::min(w - 1, static_cast<int>(x_hi + margin));
-    const int y0 = std::max(0, static_cast<int>(y_lo - margin)), y1 = std::min(h - 1, static_cast<int>(y_hi + margin));
+    const int x0 = std::max(0, static_cast<int>(x_lo - margin));
+    const int x1 = std::min(w - 1, static_cast<int>(x_hi + margin));
+    const int y0 = std::max(0, static_cast<int>(y_lo - margin));
+    const int y1 = std::min(h - 1, static_cast<int>(y_hi + margin));
     ow = x1 - x0 + 1;
     oh = y1 - y0 + 1;
     if (ow < 27 || oh < 27) return;
