@@ -42,11 +42,15 @@ bool x_marked(const unsigned char* pixels, int w, int h, int bpp, int left, int 
     const float px = static_cast<float>(right - left + 1) / 9, py = static_cast<float>(bottom - top + 1) / 9;
     if (px < 6 || py < 6) return false;
     const float x0 = static_cast<float>(left), y0 = static_cast<float>(top);
-    Vec looks[81];
+    // A cell too dark to show its paper (under a heavy blot, a dark selection or a deep shadow) is
+    // left out: it serves as no reference and shows no difference, like any other cell that fails
+    // to stand out, instead of hiding the marks of all the others.
+    Vec looks[81] = {};
+    bool seen[81];
     for (int c = 0; c < 81; ++c) {
         Look l;
-        if (!cell_look(pixels, w, h, bpp, x0, y0, px, py, c / 9, c % 9, l)) return false;
-        looks[c] = vec_of(l);
+        seen[c] = cell_look(pixels, w, h, bpp, x0, y0, px, py, c / 9, c % 9, l);
+        if (seen[c]) looks[c] = vec_of(l);
     }
     std::vector<Rgb> palette;
     board_palette(pixels, w, h, bpp, palette, x0, y0, px, py);
@@ -73,13 +77,14 @@ bool x_marked(const unsigned char* pixels, int w, int h, int bpp, int left, int 
     for (int k = 0; k < 9; ++k) {
         bool take[81];
         for (int c = 0; c < 81; ++c) {
-            take[c] = cls[c] == k && !on_diagonal(c);
+            take[c] = seen[c] && cls[c] == k && !on_diagonal(c);
             has_ref[k] |= take[c];
         }
         if (has_ref[k]) ref[k] = median_look(looks, take);
     }
     Vec diff[81] = {};
     for (int c = 0; c < 81; ++c) {
+        if (!seen[c]) continue;
         const bool own = has_ref[cls[c]];
         int k = own ? cls[c] : -1;
         float nearest = 0;
@@ -95,7 +100,8 @@ bool x_marked(const unsigned char* pixels, int w, int h, int bpp, int left, int 
         bool near[81];
         bool any = false;
         for (int o = 0; o < 81; ++o) {
-            near[o] = cls[o] == k && !on_diagonal(o) && std::abs(o / 9 - c / 9) <= 1 && std::abs(o % 9 - c % 9) <= 1;
+            near[o] = seen[o] && cls[o] == k && !on_diagonal(o) && std::abs(o / 9 - c / 9) <= 1 &&
+                      std::abs(o % 9 - c % 9) <= 1;
             any |= near[o];
         }
         const Vec r = any ? median_look(looks, near) : ref[k];

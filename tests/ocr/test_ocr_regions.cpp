@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "ffi/quorvel.h"
@@ -124,7 +125,8 @@ TEST(OcrRegions, PaleNeighbouringColoursThatThePaletteMergesStillCutTheBoard) {
             const int box = std::min(y / pitch, 8) / 3 * 3 + std::min(x / pitch, 8) / 3;
             const int colour = box == 4 ? 2 : box % 2;
             const bool line = x % pitch == 0 || y % pitch == 0;
-            for (int c = 0; c < 3; ++c) rgb[(static_cast<size_t>(y) * side + x) * 3 + c] = line ? 150 : kColours[colour][c];
+            uint8_t* px = &rgb[(static_cast<size_t>(y) * side + x) * 3];
+            for (int c = 0; c < 3; ++c) px[c] = line ? 150 : kColours[colour][c];
         }
     std::vector<uint8_t> grey;
     grey_from_colour(rgb.data(), side, side, 3, grey);
@@ -154,6 +156,14 @@ TEST(OcrDiagonals, ShadedDiagonalsAreMarkedAndAPlainGridIsNot) {
     blot_cell(shaded, 8, 0);
     blot_cell(shaded, 7, 7);
     EXPECT_EQ(sudoku_ocr_detect_x(shaded.px.data(), shaded.w, shaded.h, 1), 0);
+
+    // Cells inked all over, which show no paper at all, are passed over like the blotted ones.
+    Picture dark_cells = plain_grid(320, 300, 205);
+    const int pitch = kSide / 9;
+    for (auto [row, column] : {std::pair{0, 4}, std::pair{3, 3}})
+        grid_picture::fill_rect(dark_cells, kLeft + column * pitch, kTop + row * pitch,
+                                kLeft + (column + 1) * pitch, kTop + (row + 1) * pitch);
+    EXPECT_EQ(sudoku_ocr_detect_x(dark_cells.px.data(), dark_cells.w, dark_cells.h, 1), 1);
 }
 
 TEST(OcrDiagonals, ShadedDiagonalsUnderUnevenLightAreMarked) {
