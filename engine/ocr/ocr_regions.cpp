@@ -154,24 +154,41 @@ bool regions_at(const unsigned char* pixels, int w, int h, int bpp, const uint8_
         return look_distance(looks[a], looks[b]);
     };
 
-    // The side after cell a towards cell b: vertical sides lie between columns, their line at the
-    // next column line and their span the middle half of the row; horizontal ones the other way.
-    auto measure = [&](bool vertical, int a, int b, float& ink, float& colour) {
-        const int i = a / 9, j = a % 9;
-        const float line = vertical ? x0 + static_cast<float>(j + 1) * px : y0 + static_cast<float>(i + 1) * py;
-        const float pitch = vertical ? px : py, across = vertical ? py : px;
-        const float E = vertical ? y0 + static_cast<float>(i) * py : x0 + static_cast<float>(j) * px;
-        const float q = across / 4;
-        ink = side_ink(grey, w, h, vertical, line, std::max(0.18f * pitch, 1.0f), E + q, E + across - q,
-                       (looks[a].bright + looks[b].bright) / 2);
-        colour = colour_step(a, b);
+    // The ink on every side, in a band reaching `reach` pitches either side of its line. The side
+    // after cell a towards cell b: vertical sides lie between columns, their line at the next column
+    // line and their span the middle half of the row; horizontal ones the other way.
+    auto side_inks = [&](float reach, float vertical_ink[9][8], float horizontal_ink[8][9]) {
+        auto one = [&](bool vertical, int a, int b) {
+            const int i = a / 9, j = a % 9;
+            const float line =
+                vertical ? x0 + static_cast<float>(j + 1) * px : y0 + static_cast<float>(i + 1) * py;
+            const float pitch = vertical ? px : py, across = vertical ? py : px;
+            const float E = vertical ? y0 + static_cast<float>(i) * py : x0 + static_cast<float>(j) * px;
+            const float q = across / 4;
+            return side_ink(grey, w, h, vertical, line, std::max(reach * pitch, 1.0f), E + q, E + across - q,
+                            (looks[a].bright + looks[b].bright) / 2);
+        };
+        for (int i = 0; i < 9; ++i)
+            for (int j = 0; j < 8; ++j) vertical_ink[i][j] = one(true, i * 9 + j, i * 9 + j + 1);
+        for (int i = 0; i < 8; ++i)
+            for (int j = 0; j < 9; ++j) horizontal_ink[i][j] = one(false, i * 9 + j, i * 9 + j + 9);
     };
     float ink_v[9][8], ink_h[8][9], col_v[9][8], col_h[8][9];
+    side_inks(0.18f, ink_v, ink_h);
     for (int i = 0; i < 9; ++i)
-        for (int j = 0; j < 8; ++j) measure(true, i * 9 + j, i * 9 + j + 1, ink_v[i][j], col_v[i][j]);
+        for (int j = 0; j < 8; ++j) col_v[i][j] = colour_step(i * 9 + j, i * 9 + j + 1);
     for (int i = 0; i < 8; ++i)
-        for (int j = 0; j < 9; ++j) measure(false, i * 9 + j, i * 9 + j + 9, ink_h[i][j], col_h[i][j]);
+        for (int j = 0; j < 9; ++j) col_h[i][j] = colour_step(i * 9 + j, i * 9 + j + 9);
     if (walls_to_map(ink_v, ink_h, regions) || walls_to_map(col_v, col_h, regions)) return true;
+
+    // The band reaches far enough into the cells to take in the strokes of large digits printed
+    // beside a side, which can weigh more than a thin wall. The ink of the line itself, within a
+    // narrow band, is free of them.
+    {
+        float line_v[9][8], line_h[8][9];
+        side_inks(0.08f, line_v, line_h);
+        if (walls_to_map(line_v, line_h, regions)) return true;
+    }
 
     // The palette can merge pale region colours whose shares lie close together (two pastel hues
     // next to each other on the colour wheel), which leaves neighbouring regions with one colour.

@@ -138,6 +138,26 @@ TEST(OcrRegions, PaleNeighbouringColoursThatThePaletteMergesStillCutTheBoard) {
     EXPECT_EQ(std::vector<int>(regions, regions + 81), kBoxMap);
 }
 
+TEST(OcrRegions, DigitStrokesBesideThinSidesDoNotPassForWalls) {
+    // Grey box walls three pixels wide, and beside every thin vertical side a black stroke a few
+    // pixels into the next cell, as the edge of a large bold digit: it darkens the side's band more
+    // than a wall does, but lies off the line itself.
+    const int pitch = 30, side = 9 * pitch + 1;
+    Picture p = grid_picture::blank(side, side);
+    for (int k = 0; k <= 9; ++k) {
+        const bool box = k % 3 == 0;
+        const int at = k * pitch;
+        grid_picture::fill_rect(p, at - box, 0, at + box, side - 1, box ? 120 : 200);
+        grid_picture::fill_rect(p, 0, at - box, side - 1, at + box, box ? 120 : 200);
+        if (!box)
+            for (int row = 0; row < 9; ++row)
+                grid_picture::fill_rect(p, at + 3, row * pitch + 6, at + 5, row * pitch + 24);
+    }
+    int regions[81];
+    ASSERT_TRUE(regions_at(p.px.data(), side, side, 1, p.px.data(), 0, 0, pitch, pitch, regions));
+    EXPECT_EQ(std::vector<int>(regions, regions + 81), kBoxMap);
+}
+
 TEST(OcrDiagonals, ShadedDiagonalsAreMarkedAndAPlainGridIsNot) {
     const Picture plain = plain_grid(320, 300);
     EXPECT_EQ(sudoku_ocr_detect_x(plain.px.data(), plain.w, plain.h, 1), 0);
