@@ -11,6 +11,11 @@
 namespace {
 
 constexpr int kDims = 4;  // bright, dark, red share, green share
+// A diagonal line shows at a sample when it is this many grey levels darker than the paper beside
+// it; both diagonals need it at this share of their samples, and at this much more than the lines
+// one cell aside, where digit strokes alone make up to a third of the samples look alike.
+constexpr int kLineContrast = 25;
+constexpr float kLineShare = 0.5f, kLineMargin = 0.3f;
 using Vec = std::array<float, kDims>;
 
 bool on_diagonal(int c) { return c / 9 == c % 9 || c / 9 + c % 9 == 8; }
@@ -36,11 +41,10 @@ bool marks_of_box(const unsigned char* pixels, const uint8_t*, int w, int h, int
     return x_marked(pixels, w, h, bpp, left, top, right, bottom);
 }
 
-}  // namespace
-
-bool x_marked(const unsigned char* pixels, int w, int h, int bpp, int left, int top, int right, int bottom) {
+// Whether the 17 diagonal cells stand apart from the others by their looks (shading or tint).
+bool shaded_or_tinted(const unsigned char* pixels, int w, int h, int bpp, int left, int top, int right,
+                      int bottom) {
     const float px = static_cast<float>(right - left + 1) / 9, py = static_cast<float>(bottom - top + 1) / 9;
-    if (px < 6 || py < 6) return false;
     const float x0 = static_cast<float>(left), y0 = static_cast<float>(top);
     // A cell too dark to show its paper (under a heavy blot, a dark selection or a deep shadow) is
     // left out: it serves as no reference and shows no difference, like any other cell that fails
@@ -142,6 +146,61 @@ bool x_marked(const unsigned char* pixels, int w, int h, int bpp, int left, int 
                     top, right, bottom, palette.size(), static_cast<double>(len), static_cast<double>(diag_low),
                     static_cast<double>(off_high), static_cast<double>(noise), marked ? "X" : "plain");
     return marked;
+}
+
+// The share of sample points along the line from cell corner (c0, r0) in steps of (dc, dr) cells
+// at which a thin dark line runs: darker, within a few pixels across, than the paper on both of
+// its sides. Only the middle of each cell is sampled, away from the lattice's own lines.
+float line_share(const unsigned char* pixels, int w, int h, int bpp, float x0, float y0, float px, float py,
+                 float c0, float r0, float dc, float dr, int cells) {
+    const float ux = dc * px, uy = dr * py, len = std::hypot(ux, uy);
+    const float nx = -uy / len, ny = ux / len;  // across the line
+    const float pitch = std::min(px, py), reach = std::max(2.0f, 0.04f * pitch), aside = 0.15f * pitch;
+    auto grey_at = [&](float x, float y) {
+        const int xi = round_px(x), yi = round_px(y);
+        if (xi < 0 || yi < 0 || xi >= w || yi >= h) return -1;
+        return static_cast<int>(grey_of_pixel(pixels + (static_cast<size_t>(yi) * w + xi) * bpp, bpp));
+    };
+    int samples = 0, dark = 0;
+    for (int k = 0; k < cells; ++k)
+        for (int s = 0; s <= 4; ++s) {
+            const float t = static_cast<float>(k) + 0.3f + 0.1f * static_cast<float>(s);
+            const float x = x0 + (c0 + t * dc) * px, y = y0 + (r0 + t * dr) * py;
+            const int left_side = grey_at(x - aside * nx, y - aside * ny);
+            const int right_side = grey_at(x + aside * nx, y + aside * ny);
+            if (left_side < 0 || right_side < 0) continue;
+            int on = 255;
+            for (float o = -reach; o <= reach; o += 1.0f) {
+                const int v = grey_at(x + o * nx, y + o * ny);
+                if (v >= 0) on = std::min(on, v);
+            }
+            ++samples;
+            dark += on + kLineContrast < std::min(left_side, right_side);
+        }
+    return samples ? static_cast<float>(dark) / static_cast<float>(samples) : 0.0f;
+}
+
+// Whether both long diagonals are drawn as lines across the board: a line runs along most of each,
+// and along clearly more of it than of the parallel lines one cell aside, which cross as many digits.
+bool diagonal_lines(const unsigned char* pixels, int w, int h, int bpp, int left, int top, int right,
+                    int bottom) {
+    const float px = static_cast<float>(right - left + 1) / 9, py = static_cast<float>(bottom - top + 1) / 9;
+    const float x0 = static_cast<float>(left), y0 = static_cast<float>(top);
+    const float main = line_share(pixels, w, h, bpp, x0, y0, px, py, 0, 0, 1, 1, 9);
+    const float anti = line_share(pixels, w, h, bpp, x0, y0, px, py, 9, 0, -1, 1, 9);
+    const float aside = std::max(line_share(pixels, w, h, bpp, x0, y0, px, py, 1, 0, 1, 1, 8),
+                                 line_share(pixels, w, h, bpp, x0, y0, px, py, 8, 0, -1, 1, 8));
+    const float both = std::min(main, anti);
+    return both >= kLineShare && both - aside >= kLineMargin;
+}
+
+}  // namespace
+
+bool x_marked(const unsigned char* pixels, int w, int h, int bpp, int left, int top, int right, int bottom) {
+    const float px = static_cast<float>(right - left + 1) / 9, py = static_cast<float>(bottom - top + 1) / 9;
+    if (px < 6 || py < 6) return false;
+    return shaded_or_tinted(pixels, w, h, bpp, left, top, right, bottom) ||
+           diagonal_lines(pixels, w, h, bpp, left, top, right, bottom);
 }
 
 bool ocr_detect_x(const unsigned char* pixels, int w, int h, int bpp) {

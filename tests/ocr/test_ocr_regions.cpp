@@ -204,6 +204,25 @@ TEST(OcrDiagonals, ShadedDiagonalsUnderUnevenLightAreMarked) {
     EXPECT_EQ(sudoku_ocr_detect_x(plain.px.data(), plain.w, plain.h, 1), 0);
 }
 
+TEST(OcrDiagonals, DiagonalsDrawnAsLinesAreMarked) {
+    // Two dark lines two pixels wide from corner to corner of the frame, on a board with a few
+    // digits' worth of blots in other cells.
+    Picture p = plain_grid(320, 300);
+    for (int t = 0; t <= kSide; ++t)
+        for (int d = 0; d < 2; ++d) {
+            grid_picture::fill_rect(p, kLeft + t + d, kTop + t, kLeft + t + d, kTop + t, 60);
+            grid_picture::fill_rect(p, kLeft + kSide - t - d, kTop + t, kLeft + kSide - t - d, kTop + t, 60);
+        }
+    blot_cell(p, 0, 3);
+    blot_cell(p, 5, 1);
+    EXPECT_EQ(sudoku_ocr_detect_x(p.px.data(), p.w, p.h, 1), 1);
+    // Only one diagonal drawn is not the mark of both.
+    Picture one = plain_grid(320, 300);
+    for (int t = 0; t <= kSide; ++t)
+        grid_picture::fill_rect(one, kLeft + t, kTop + t, kLeft + t + 1, kTop + t, 60);
+    EXPECT_EQ(sudoku_ocr_detect_x(one.px.data(), one.w, one.h, 1), 0);
+}
+
 TEST(OcrDiagonals, TintedDiagonalsInAHueOfTheirOwnAreMarked) {
     // The 17 diagonal cells in a pale blue that no other cell shares: a palette colour whose class
     // holds only diagonal cells.
