@@ -141,9 +141,13 @@ bool fit_lines(const std::vector<float>& profile, float origin, float pitch, flo
 bool regions_at(const unsigned char* pixels, int w, int h, int bpp, const uint8_t* grey, float x0, float y0, float px,
                 float py, int regions[81]) {
     if (!(px >= 6 && py >= 6)) return false;
+    // A cell in deep shadow shows no pixel bright enough to count as paper, yet its paper is still
+    // the brightest part of it: its look is then taken from all its pixels.
     Look looks[81];
     for (int c = 0; c < 81; ++c)
-        if (!cell_look(pixels, w, h, bpp, x0, y0, px, py, c / 9, c % 9, looks[c])) return false;
+        if (!cell_look(pixels, w, h, bpp, x0, y0, px, py, c / 9, c % 9, looks[c]) &&
+            !cell_look_from(pixels, w, h, bpp, x0, y0, px, py, c / 9, c % 9, 0, looks[c]))
+            return false;
     std::vector<Rgb> palette;
     board_palette(pixels, w, h, bpp, palette, x0, y0, px, py);
     int index[81];

@@ -158,6 +158,21 @@ TEST(OcrRegions, DigitStrokesBesideThinSidesDoNotPassForWalls) {
     EXPECT_EQ(std::vector<int>(regions, regions + 81), kBoxMap);
 }
 
+TEST(OcrRegions, CellsInDeepShadowStillTakePartInTheCut) {
+    // A shadow over the left third of the board takes its paper down to grey level 102, too dark
+    // to count as bright: those cells are measured from all their pixels.
+    Picture p = plain_grid(320, 300);
+    const int pitch = kSide / 9;
+    for (int y = 0; y < p.h; ++y)
+        for (int x = 0; x < kLeft + 3 * pitch; ++x) {
+            uint8_t& v = p.px[static_cast<size_t>(y) * p.w + x];
+            v = static_cast<uint8_t>(v * 2 / 5);
+        }
+    int regions[81];
+    ASSERT_TRUE(regions_at(p.px.data(), p.w, p.h, 1, p.px.data(), kLeft, kTop, pitch, pitch, regions));
+    EXPECT_EQ(std::vector<int>(regions, regions + 81), kBoxMap);
+}
+
 TEST(OcrDiagonals, ShadedDiagonalsAreMarkedAndAPlainGridIsNot) {
     const Picture plain = plain_grid(320, 300);
     EXPECT_EQ(sudoku_ocr_detect_x(plain.px.data(), plain.w, plain.h, 1), 0);
