@@ -67,8 +67,8 @@ bool cell_look(const unsigned char* pixels, int w, int h, int bpp, float x0, flo
     return cell_look_from(pixels, w, h, bpp, x0, y0, px, py, row, column, kBrightSum, out);
 }
 
-bool cell_look_from(const unsigned char* pixels, int w, int h, int bpp, float x0, float y0, float px, float py,
-                    int row, int column, int least_sum, Look& out) {
+bool cell_look_from(const unsigned char* pixels, int w, int h, int bpp, float x0, float y0, float px,
+                    float py, int row, int column, int least_sum, Look& out) {
     int xa, xb, ya, yb;
     cell_span(x0, px, column, 0.2f, 0.8f, w, xa, xb);
     cell_span(y0, py, row, 0.2f, 0.8f, h, ya, yb);

@@ -63,8 +63,8 @@ bool regions_at(const unsigned char* pixels, int w, int h, int bpp, const uint8_
 bool cell_look(const unsigned char* pixels, int w, int h, int bpp, float x0, float y0, float px, float py, int row,
                int column, Look& out);
 // The same from the pixels whose 299 R + 587 G + 114 B reaches least_sum (0: every pixel).
-bool cell_look_from(const unsigned char* pixels, int w, int h, int bpp, float x0, float y0, float px, float py,
-                    int row, int column, int least_sum, Look& out);
+bool cell_look_from(const unsigned char* pixels, int w, int h, int bpp, float x0, float y0, float px,
+                    float py, int row, int column, int least_sum, Look& out);
 
 // Up to nine background colours of the board, the commonest first; empty without bright pixels.
 void board_palette(const unsigned char* pixels, int w, int h, int bpp, std::vector<Rgb>& palette, float x0, float y0,
