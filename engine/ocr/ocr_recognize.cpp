@@ -256,10 +256,10 @@ bool ocr_recognize(const unsigned char* pixels, int w, int h, int bpp, int out[8
     } else {
         n = read_upright(grey.data(), w, h, out);
         // A board square to the camera is not resampled, but print around it can pass for its lines
-        // and misplace the cells. When the whole picture reads too little or breaks the rule in a row
-        // or column, the board's own part of the picture, found by the corner search, is read too,
-        // and its reading taken when it repeats less, or as little and reads more digits.
-        if (!board.empty() && (n <= kFewDigits || line_repeats(out) > 0)) {
+        // and misplace the cells. When the corner search found the board, its own part of the
+        // picture is read as well, and that reading taken when it repeats less in rows and columns,
+        // or as little and reads more digits.
+        if (!board.empty()) {
             int tmp[81];
             const int m = read_upright(board.data(), bw, bh, tmp);
             const int before = line_repeats(out), after = line_repeats(tmp);
