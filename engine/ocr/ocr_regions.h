@@ -32,7 +32,7 @@ inline int round_px(float v) {
 // connected regions of nine cells was found.
 bool ocr_detect_regions(const unsigned char* pixels, int w, int h, int bpp, int regions[81]);
 
-// True when the picture's two long diagonals are marked (shaded or tinted cells).
+// True when the picture's two long diagonals are marked (shaded or tinted cells, or lines along them).
 bool ocr_detect_x(const unsigned char* pixels, int w, int h, int bpp);
 
 // The pixels to measure: the picture itself, or, when more than half of it is dark, an inverted
