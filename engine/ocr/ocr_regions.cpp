@@ -35,6 +35,12 @@ float look_distance(const Look& a, const Look& b) {
     return db * db + dr * dr + dg * dg;
 }
 
+// The same by the colour shares alone.
+float hue_distance(const Look& a, const Look& b) {
+    const float dr = a.red_share - b.red_share, dg = a.green_share - b.green_share;
+    return dr * dr + dg * dg;
+}
+
 // Element 72 of the 144 values in ascending order, at least 0.001.
 float side_median(const float vertical[9][8], const float horizontal[8][9]) {
     std::array<float, 144> all;
@@ -196,15 +202,20 @@ bool regions_at(const unsigned char* pixels, int w, int h, int bpp, const uint8_
 
     // The palette can merge pale region colours whose shares lie close together (two pastel hues
     // next to each other on the colour wheel), which leaves neighbouring regions with one colour.
-    // The looks of the cells still tell them apart.
-    if (palette.size() >= 2) {
+    // The looks of the cells still tell them apart; by their colour shares alone when shaded
+    // diagonal cells or uneven light change the brightness within a region but not its hue.
+    auto look_walls = [&](bool brightness) {
+        auto step = [&](int a, int b) {
+            return brightness ? look_distance(looks[a], looks[b]) : hue_distance(looks[a], looks[b]);
+        };
         float look_v[9][8], look_h[8][9];
         for (int i = 0; i < 9; ++i)
-            for (int j = 0; j < 8; ++j) look_v[i][j] = look_distance(looks[i * 9 + j], looks[i * 9 + j + 1]);
+            for (int j = 0; j < 8; ++j) look_v[i][j] = step(i * 9 + j, i * 9 + j + 1);
         for (int i = 0; i < 8; ++i)
-            for (int j = 0; j < 9; ++j) look_h[i][j] = look_distance(looks[i * 9 + j], looks[i * 9 + j + 9]);
-        if (walls_to_map(look_v, look_h, regions)) return true;
-    }
+            for (int j = 0; j < 9; ++j) look_h[i][j] = step(i * 9 + j, i * 9 + j + 9);
+        return walls_to_map(look_v, look_h, regions);
+    };
+    if ((palette.size() >= 2 && look_walls(true)) || look_walls(false)) return true;
 
     // Neither measure alone cuts the board: each side counts by whichever measure, relative to its
     // typical size, marks it more strongly.

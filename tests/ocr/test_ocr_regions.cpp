@@ -113,29 +113,44 @@ TEST(OcrRegions, PlainGridGivesTheBoxMapInAnyFormatAndPolarity) {
     EXPECT_EQ(std::vector<int>(out, out + 81), std::vector<int>(81, 0));
 }
 
-TEST(OcrRegions, PaleNeighbouringColoursThatThePaletteMergesStillCutTheBoard) {
-    // Boxes coloured A B A / B C B / A B A on thin lines: A and B are pastels of one grey level
-    // whose colour shares lie close enough for the palette to take them as one colour, C a clearly
-    // different one. Only the hue tells A from B: no ink marks their sides.
-    const int pitch = 30, side = 9 * pitch + 1;
+namespace {
+
+// Boxes coloured A B A / B C B / A B A on thin lines: A and B are pastels of one grey level whose
+// colour shares lie close enough for the palette to take them as one colour, C a clearly different
+// one. Only the hue tells A from B: no ink marks their sides. With `shade`, the diagonal cells are
+// darkened to that fraction, which keeps their hue.
+std::vector<uint8_t> pastel_boxes(int pitch, double shade = 1) {
+    const int side = 9 * pitch + 1;
     const uint8_t kColours[3][3] = {{200, 230, 240}, {219, 220, 243}, {250, 240, 170}};
     std::vector<uint8_t> rgb(static_cast<size_t>(side) * side * 3);
     for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x) {
-            const int box = std::min(y / pitch, 8) / 3 * 3 + std::min(x / pitch, 8) / 3;
+            const int row = std::min(y / pitch, 8), column = std::min(x / pitch, 8);
+            const int box = row / 3 * 3 + column / 3;
             const int colour = box == 4 ? 2 : box % 2;
             const bool line = x % pitch == 0 || y % pitch == 0;
+            const double f = row == column || row + column == 8 ? shade : 1;
             uint8_t* px = &rgb[(static_cast<size_t>(y) * side + x) * 3];
-            for (int c = 0; c < 3; ++c) px[c] = line ? 150 : kColours[colour][c];
+            for (int c = 0; c < 3; ++c) px[c] = line ? 150 : static_cast<uint8_t>(kColours[colour][c] * f);
         }
-    std::vector<uint8_t> grey;
-    grey_from_colour(rgb.data(), side, side, 3, grey);
-    std::vector<Rgb> palette;
-    board_palette(rgb.data(), side, side, 3, palette, 0, 0, pitch, pitch);
-    ASSERT_EQ(palette.size(), 2u);
-    int regions[81];
-    ASSERT_TRUE(regions_at(rgb.data(), side, side, 3, grey.data(), 0, 0, pitch, pitch, regions));
-    EXPECT_EQ(std::vector<int>(regions, regions + 81), kBoxMap);
+    return rgb;
+}
+
+}  // namespace
+
+TEST(OcrRegions, PaleNeighbouringColoursThatThePaletteMergesStillCutTheBoard) {
+    const int pitch = 30, side = 9 * pitch + 1;
+    for (double shade : {1.0, 0.8}) {
+        const std::vector<uint8_t> rgb = pastel_boxes(pitch, shade);
+        std::vector<uint8_t> grey;
+        grey_from_colour(rgb.data(), side, side, 3, grey);
+        std::vector<Rgb> palette;
+        board_palette(rgb.data(), side, side, 3, palette, 0, 0, pitch, pitch);
+        ASSERT_EQ(palette.size(), 2u) << "shade " << shade;
+        int regions[81];
+        ASSERT_TRUE(regions_at(rgb.data(), side, side, 3, grey.data(), 0, 0, pitch, pitch, regions)) << shade;
+        EXPECT_EQ(std::vector<int>(regions, regions + 81), kBoxMap) << "shade " << shade;
+    }
 }
 
 TEST(OcrRegions, DigitStrokesBesideThinSidesDoNotPassForWalls) {
