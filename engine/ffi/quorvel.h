@@ -137,7 +137,8 @@ int sudoku_ocr_locate(const unsigned char* pixels, int w, int h, int bpp, int* o
  * 3x3 boxes. */
 int sudoku_ocr_regions(const unsigned char* pixels, int w, int h, int bpp, int* out);
 
-/* 1 when the picture's two long diagonals are marked (their cells shaded or tinted), else 0. */
+/* 1 when the picture's two long diagonals are marked (their cells shaded or tinted, or lines drawn
+ * along them), else 0. */
 int sudoku_ocr_detect_x(const unsigned char* pixels, int w, int h, int bpp);
 
 /* ---- Classification and transforms ----

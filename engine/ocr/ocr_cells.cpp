@@ -64,6 +64,11 @@ float median_of(std::vector<float>& v) {
 
 bool cell_look(const unsigned char* pixels, int w, int h, int bpp, float x0, float y0, float px, float py, int row,
                int column, Look& out) {
+    return cell_look_from(pixels, w, h, bpp, x0, y0, px, py, row, column, kBrightSum, out);
+}
+
+bool cell_look_from(const unsigned char* pixels, int w, int h, int bpp, float x0, float y0, float px,
+                    float py, int row, int column, int least_sum, Look& out) {
     int xa, xb, ya, yb;
     cell_span(x0, px, column, 0.2f, 0.8f, w, xa, xb);
     cell_span(y0, py, row, 0.2f, 0.8f, h, ya, yb);
@@ -78,11 +83,11 @@ bool cell_look(const unsigned char* pixels, int w, int h, int bpp, float x0, flo
         for (int x = xa; x <= xb; ++x) {
             const Px c = px_at(pixels, w, bpp, x, y);
             const int sum = weighted(c);
-            if (sum < kBrightSum) continue;
+            if (sum < least_sum) continue;
             ++brightness[sum / 1000];
-            const int s = c.r + c.g + c.b;  // never 0 for a bright pixel
-            reds.push_back(static_cast<float>(c.r) * 255.0f / static_cast<float>(s));
-            greens.push_back(static_cast<float>(c.g) * 255.0f / static_cast<float>(s));
+            const int s = c.r + c.g + c.b;  // 0 only for black, which has the shares of grey
+            reds.push_back(s ? static_cast<float>(c.r) * 255.0f / static_cast<float>(s) : 85.0f);
+            greens.push_back(s ? static_cast<float>(c.g) * 255.0f / static_cast<float>(s) : 85.0f);
         }
     const size_t n = reds.size();
     if (n <= 8) return false;

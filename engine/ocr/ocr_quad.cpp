@@ -12,21 +12,29 @@ constexpr int kMaxSamples = 400;
 
 // Labels the 4-connected components of the set samples (1, 2, ... in row-major order of their first
 // sample) and returns the label of the largest, the first of equal sizes; 0 when nothing is set.
-int largest_component(const std::vector<uint8_t>& mask, int sw, int sh, std::vector<int>& label, long& size) {
+// With `inside`, a component that touches the edge of the picture counts as background (a dark table,
+// a shadow, a neighbouring puzzle cut off by the edge) rather than as the board, which lies wholly
+// inside: the largest component clear of the edges wins when it reaches `least` samples, otherwise
+// the largest of all.
+int largest_component(const std::vector<uint8_t>& mask, int sw, int sh, bool inside, long least,
+                      std::vector<int>& label, long& size) {
     label.assign(mask.size(), 0);
     std::vector<int> stack;
-    int next = 0, best = 0;
+    int next = 0, best = 0, inner = 0;
+    long inner_size = 0;
     size = 0;
     for (int start = 0; start < sw * sh; ++start) {
         if (!mask[start] || label[start]) continue;
         label[start] = ++next;
         stack.assign(1, start);
         long count = 0;
+        bool edge = false;
         while (!stack.empty()) {
             const int at = stack.back();
             stack.pop_back();
             ++count;
             const int x = at % sw, y = at / sw;
+            edge |= x == 0 || y == 0 || x == sw - 1 || y == sh - 1;
             const int around[4] = {x + 1 < sw ? at + 1 : -1, x > 0 ? at - 1 : -1, y + 1 < sh ? at + sw : -1,
                                    y > 0 ? at - sw : -1};
             for (int n : around)
@@ -39,6 +47,14 @@ int largest_component(const std::vector<uint8_t>& mask, int sw, int sh, std::vec
             size = count;
             best = next;
         }
+        if (!edge && count > inner_size) {
+            inner_size = count;
+            inner = next;
+        }
+    }
+    if (inside && inner && inner_size >= least) {
+        size = inner_size;
+        return inner;
     }
     return best;
 }
@@ -60,8 +76,9 @@ bool find_quad_pol(const uint8_t* img, int w, int h, float xs[4], float ys[4], b
 
     std::vector<int> label;
     long size;
-    const int best = largest_component(mask, sw, sh, label, size);
-    if (best == 0 || size < static_cast<long>(0.02 * sw * sh)) return false;
+    const long least = static_cast<long>(0.02 * sw * sh);
+    const int best = largest_component(mask, sw, sh, dark, least, label, size);
+    if (best == 0 || size < least) return false;
 
     // Extremes of x + y and x - y, the first of equal values kept.
     int tl = -1, tr = -1, br = -1, bl = -1;

@@ -2,6 +2,7 @@
 #include "ocr/ocr_recognize.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -123,6 +124,55 @@ void read_by_corners(const uint8_t* grey, int w, int h, int S, const float xs[4]
     read_grid(warped.data(), S, S, alt);
 }
 
+// Repeats of a reading in its rows and columns only: a rule every kind of board keeps.
+int line_repeats(const int reading[81]) {
+    static constexpr std::array<int, 81> kNoRegion = [] {
+        std::array<int, 81> none{};
+        none.fill(-1);
+        return none;
+    }();
+    return ocr_unit_conflicts(reading, kNoRegion.data(), false);
+}
+
+// Reads an image of a roughly upright grid: sheared back first when its lines lean by 0.9 degrees or
+// more, and inverted as well when it reads few digits. Returns the digits read.
+int read_upright(const uint8_t* grey, int w, int h, int out[81]) {
+    const float a = estimate_skew_deg(grey, w, h);
+    std::vector<uint8_t> sheared;
+    const uint8_t* img = grey;
+    if (std::fabs(a) >= kSkewLeast) {
+        shear_correct(grey, w, h, a, sheared);
+        img = sheared.data();
+    }
+    int n = read_grid(img, w, h, out);
+    if (n <= kFewDigits) read_inverted(img, w, h, out, n);
+    return n;
+}
+
+// The part of the picture around an upright board's corners, with a margin for the frame lines
+// and the coarseness of the corner search, into out (ow x oh). Left empty unless that part shows a
+// lattice.
+void crop_to_board(const uint8_t* grey, int w, int h, const float xs[4], const float ys[4],
+                   std::vector<uint8_t>& out, int& ow, int& oh) {
+    out.clear();
+    const float x_lo = std::min(xs[0], xs[3]), x_hi = std::max(xs[1], xs[2]);
+    const float y_lo = std::min(ys[0], ys[1]), y_hi = std::max(ys[2], ys[3]);
+    const float margin = std::max(4.0f, std::max(x_hi - x_lo, y_hi - y_lo) / 50);
+    const int x0 = std::max(0, static_cast<int>(x_lo - margin));
+    const int x1 = std::min(w - 1, static_cast<int>(x_hi + margin));
+    const int y0 = std::max(0, static_cast<int>(y_lo - margin));
+    const int y1 = std::min(h - 1, static_cast<int>(y_hi + margin));
+    ow = x1 - x0 + 1;
+    oh = y1 - y0 + 1;
+    if (ow < 27 || oh < 27) return;
+    out.resize(static_cast<size_t>(ow) * static_cast<size_t>(oh));
+    for (int y = 0; y < oh; ++y)
+        std::copy(grey + static_cast<size_t>(y0 + y) * static_cast<size_t>(w) + x0,
+                  grey + static_cast<size_t>(y0 + y) * static_cast<size_t>(w) + x0 + ow,
+                  out.begin() + static_cast<std::ptrdiff_t>(y) * ow);
+    if (comb_score(out.data(), ow, oh) < kCombAccept) out.clear();
+}
+
 }  // namespace
 
 int ocr_unit_conflicts(const int reading[81], const int* regions, bool diagonals) {
@@ -174,15 +224,19 @@ bool ocr_recognize(const unsigned char* pixels, int w, int h, int bpp, int out[8
     const int S = ocr_warp_size(w, h);
 
     // Straightening by the corners of the largest dark region, only for a visibly tilted grid.
-    std::vector<uint8_t> warped;
-    int comb = -1;
+    std::vector<uint8_t> warped, board;
+    int comb = -1, bw = 0, bh = 0;
     float xs[4], ys[4], H[9];
     if (find_quad_pol(grey.data(), w, h, xs, ys, true)) {
         const float top = std::fabs(ys[1] - ys[0]) / std::max(std::hypot(xs[1] - xs[0], ys[1] - ys[0]), 1.0f);
         const float left = std::fabs(xs[3] - xs[0]) / std::max(std::hypot(xs[3] - xs[0], ys[3] - ys[0]), 1.0f);
-        if (top + left > kTiltLeast && solve_homography(xs, ys, H)) {
-            warp_quad(grey.data(), w, h, H, warped, S);
-            comb = comb_score(warped.data(), S, S);
+        if (top + left > kTiltLeast) {
+            if (solve_homography(xs, ys, H)) {
+                warp_quad(grey.data(), w, h, H, warped, S);
+                comb = comb_score(warped.data(), S, S);
+            }
+        } else {
+            crop_to_board(grey.data(), w, h, xs, ys, board, bw, bh);
         }
     }
     if (g_dbg) std::printf("warp %s (comb=%d)\n", comb >= kCombAccept ? "ACCEPTED" : "rejected", comb);
@@ -200,15 +254,20 @@ bool ocr_recognize(const unsigned char* pixels, int w, int h, int bpp, int out[8
         }
         if (n <= kFewDigits) read_inverted(grey.data(), w, h, out, n);
     } else {
-        const float a = estimate_skew_deg(grey.data(), w, h);
-        std::vector<uint8_t> sheared;
-        const uint8_t* img = grey.data();
-        if (std::fabs(a) >= kSkewLeast) {
-            shear_correct(grey.data(), w, h, a, sheared);
-            img = sheared.data();
+        n = read_upright(grey.data(), w, h, out);
+        // A board square to the camera is not resampled, but print around it can pass for its lines
+        // and misplace the cells. When the corner search found the board, its own part of the
+        // picture is read as well, and that reading taken when it repeats less in rows and columns,
+        // or as little and reads more digits.
+        if (!board.empty()) {
+            int tmp[81];
+            const int m = read_upright(board.data(), bw, bh, tmp);
+            const int before = line_repeats(out), after = line_repeats(tmp);
+            if (after < before || (after == before && m > n)) {
+                std::copy(tmp, tmp + 81, out);
+                n = m;
+            }
         }
-        n = read_grid(img, w, h, out);
-        if (n <= kFewDigits) read_inverted(img, w, h, out, n);
     }
 
     const int repeats = ocr_unit_conflicts(out, nullptr, false);

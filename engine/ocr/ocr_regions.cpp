@@ -35,6 +35,12 @@ float look_distance(const Look& a, const Look& b) {
     return db * db + dr * dr + dg * dg;
 }
 
+// The same by the colour shares alone.
+float hue_distance(const Look& a, const Look& b) {
+    const float dr = a.red_share - b.red_share, dg = a.green_share - b.green_share;
+    return dr * dr + dg * dg;
+}
+
 // Element 72 of the 144 values in ascending order, at least 0.001.
 float side_median(const float vertical[9][8], const float horizontal[8][9]) {
     std::array<float, 144> all;
@@ -141,9 +147,13 @@ bool fit_lines(const std::vector<float>& profile, float origin, float pitch, flo
 bool regions_at(const unsigned char* pixels, int w, int h, int bpp, const uint8_t* grey, float x0, float y0, float px,
                 float py, int regions[81]) {
     if (!(px >= 6 && py >= 6)) return false;
+    // A cell in deep shadow shows no pixel bright enough to count as paper, yet its paper is still
+    // the brightest part of it: its look is then taken from all its pixels.
     Look looks[81];
     for (int c = 0; c < 81; ++c)
-        if (!cell_look(pixels, w, h, bpp, x0, y0, px, py, c / 9, c % 9, looks[c])) return false;
+        if (!cell_look(pixels, w, h, bpp, x0, y0, px, py, c / 9, c % 9, looks[c]) &&
+            !cell_look_from(pixels, w, h, bpp, x0, y0, px, py, c / 9, c % 9, 0, looks[c]))
+            return false;
     std::vector<Rgb> palette;
     board_palette(pixels, w, h, bpp, palette, x0, y0, px, py);
     int index[81];
@@ -154,24 +164,58 @@ bool regions_at(const unsigned char* pixels, int w, int h, int bpp, const uint8_
         return look_distance(looks[a], looks[b]);
     };
 
-    // The side after cell a towards cell b: vertical sides lie between columns, their line at the
-    // next column line and their span the middle half of the row; horizontal ones the other way.
-    auto measure = [&](bool vertical, int a, int b, float& ink, float& colour) {
-        const int i = a / 9, j = a % 9;
-        const float line = vertical ? x0 + static_cast<float>(j + 1) * px : y0 + static_cast<float>(i + 1) * py;
-        const float pitch = vertical ? px : py, across = vertical ? py : px;
-        const float E = vertical ? y0 + static_cast<float>(i) * py : x0 + static_cast<float>(j) * px;
-        const float q = across / 4;
-        ink = side_ink(grey, w, h, vertical, line, std::max(0.18f * pitch, 1.0f), E + q, E + across - q,
-                       (looks[a].bright + looks[b].bright) / 2);
-        colour = colour_step(a, b);
+    // The ink on every side, in a band reaching `reach` pitches either side of its line. The side
+    // after cell a towards cell b: vertical sides lie between columns, their line at the next column
+    // line and their span the middle half of the row; horizontal ones the other way.
+    auto side_inks = [&](float reach, float vertical_ink[9][8], float horizontal_ink[8][9]) {
+        auto one = [&](bool vertical, int a, int b) {
+            const int i = a / 9, j = a % 9;
+            const float line =
+                vertical ? x0 + static_cast<float>(j + 1) * px : y0 + static_cast<float>(i + 1) * py;
+            const float pitch = vertical ? px : py, across = vertical ? py : px;
+            const float E = vertical ? y0 + static_cast<float>(i) * py : x0 + static_cast<float>(j) * px;
+            const float q = across / 4;
+            return side_ink(grey, w, h, vertical, line, std::max(reach * pitch, 1.0f), E + q, E + across - q,
+                            (looks[a].bright + looks[b].bright) / 2);
+        };
+        for (int i = 0; i < 9; ++i)
+            for (int j = 0; j < 8; ++j) vertical_ink[i][j] = one(true, i * 9 + j, i * 9 + j + 1);
+        for (int i = 0; i < 8; ++i)
+            for (int j = 0; j < 9; ++j) horizontal_ink[i][j] = one(false, i * 9 + j, i * 9 + j + 9);
     };
     float ink_v[9][8], ink_h[8][9], col_v[9][8], col_h[8][9];
+    side_inks(0.18f, ink_v, ink_h);
     for (int i = 0; i < 9; ++i)
-        for (int j = 0; j < 8; ++j) measure(true, i * 9 + j, i * 9 + j + 1, ink_v[i][j], col_v[i][j]);
+        for (int j = 0; j < 8; ++j) col_v[i][j] = colour_step(i * 9 + j, i * 9 + j + 1);
     for (int i = 0; i < 8; ++i)
-        for (int j = 0; j < 9; ++j) measure(false, i * 9 + j, i * 9 + j + 9, ink_h[i][j], col_h[i][j]);
+        for (int j = 0; j < 9; ++j) col_h[i][j] = colour_step(i * 9 + j, i * 9 + j + 9);
     if (walls_to_map(ink_v, ink_h, regions) || walls_to_map(col_v, col_h, regions)) return true;
+
+    // The band reaches far enough into the cells to take in the strokes of large digits printed
+    // beside a side, which can weigh more than a thin wall. The ink of the line itself, within a
+    // narrow band, is free of them.
+    {
+        float line_v[9][8], line_h[8][9];
+        side_inks(0.08f, line_v, line_h);
+        if (walls_to_map(line_v, line_h, regions)) return true;
+    }
+
+    // The palette can merge pale region colours whose shares lie close together (two pastel hues
+    // next to each other on the colour wheel), which leaves neighbouring regions with one colour.
+    // The looks of the cells still tell them apart; by their colour shares alone when shaded
+    // diagonal cells or uneven light change the brightness within a region but not its hue.
+    auto look_walls = [&](bool brightness) {
+        auto step = [&](int a, int b) {
+            return brightness ? look_distance(looks[a], looks[b]) : hue_distance(looks[a], looks[b]);
+        };
+        float look_v[9][8], look_h[8][9];
+        for (int i = 0; i < 9; ++i)
+            for (int j = 0; j < 8; ++j) look_v[i][j] = step(i * 9 + j, i * 9 + j + 1);
+        for (int i = 0; i < 8; ++i)
+            for (int j = 0; j < 9; ++j) look_h[i][j] = step(i * 9 + j, i * 9 + j + 9);
+        return walls_to_map(look_v, look_h, regions);
+    };
+    if ((palette.size() >= 2 && look_walls(true)) || look_walls(false)) return true;
 
     // Neither measure alone cuts the board: each side counts by whichever measure, relative to its
     // typical size, marks it more strongly.

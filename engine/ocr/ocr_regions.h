@@ -32,7 +32,7 @@ inline int round_px(float v) {
 // connected regions of nine cells was found.
 bool ocr_detect_regions(const unsigned char* pixels, int w, int h, int bpp, int regions[81]);
 
-// True when the picture's two long diagonals are marked (shaded or tinted cells).
+// True when the picture's two long diagonals are marked (shaded or tinted cells, or lines along them).
 bool ocr_detect_x(const unsigned char* pixels, int w, int h, int bpp);
 
 // The pixels to measure: the picture itself, or, when more than half of it is dark, an inverted
@@ -62,6 +62,9 @@ bool regions_at(const unsigned char* pixels, int w, int h, int bpp, const uint8_
 // The look of the middle 60% of a cell; false when it shows 8 or fewer bright pixels.
 bool cell_look(const unsigned char* pixels, int w, int h, int bpp, float x0, float y0, float px, float py, int row,
                int column, Look& out);
+// The same from the pixels whose 299 R + 587 G + 114 B reaches least_sum (0: every pixel).
+bool cell_look_from(const unsigned char* pixels, int w, int h, int bpp, float x0, float y0, float px,
+                    float py, int row, int column, int least_sum, Look& out);
 
 // Up to nine background colours of the board, the commonest first; empty without bright pixels.
 void board_palette(const unsigned char* pixels, int w, int h, int bpp, std::vector<Rgb>& palette, float x0, float y0,

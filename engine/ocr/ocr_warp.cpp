@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "ocr/ocr_image.h"
+#include "ocr/ocr_locate.h"
 
 int ocr_warp_size(int w, int h) {
     const int64_t sum = static_cast<int64_t>(w) + h;
@@ -67,6 +68,20 @@ void warp_quad(const uint8_t* img, int w, int h, const float H[9], std::vector<u
     }
 }
 
+namespace {
+
+// How plainly the grey picture, straightened by the quadrilateral, shows a lattice; -1 when the
+// quadrilateral is degenerate.
+int straightened_comb(const uint8_t* grey, int w, int h, const float xs[4], const float ys[4], int S,
+                      std::vector<uint8_t>& warped) {
+    float H[9];
+    if (!solve_homography(xs, ys, H)) return -1;
+    warp_quad(grey, w, h, H, warped, S);
+    return comb_score(warped.data(), S, S);
+}
+
+}  // namespace
+
 bool warp_colour(const unsigned char* pixels, int w, int h, int bpp, std::vector<uint8_t>& out, int& S) {
     const size_t n = static_cast<size_t>(w) * static_cast<size_t>(h);
     std::vector<uint8_t> plane;
@@ -82,9 +97,21 @@ bool warp_colour(const unsigned char* pixels, int w, int h, int bpp, std::vector
         }
         found = find_quad_pol(plane.data(), w, h, xs, ys, true);
     }
+    grey_from_colour(pixels, w, h, bpp, plane);
+    float gx[4], gy[4];
     if (!found) {
-        grey_from_colour(pixels, w, h, bpp, plane);
         found = find_quad_pol(plane.data(), w, h, xs, ys, true);
+    } else if (find_quad_pol(plane.data(), w, h, gx, gy, true)) {
+        // The most colourful region of a photo is not always the board: a black-and-white puzzle
+        // lies on a coloured page or beside coloured print. The dark lines' corners are taken
+        // instead when they straighten the picture into a clearer lattice.
+        std::vector<uint8_t> warped;
+        const int side = ocr_warp_size(w, h);
+        const int by_colour = straightened_comb(plane.data(), w, h, xs, ys, side, warped);
+        if (by_colour >= 0 && straightened_comb(plane.data(), w, h, gx, gy, side, warped) > by_colour) {
+            std::copy(gx, gx + 4, xs);
+            std::copy(gy, gy + 4, ys);
+        }
     }
     float H[9];
     if (!found || !solve_homography(xs, ys, H)) return false;

@@ -8,9 +8,10 @@
 int ocr_warp_size(int w, int h);
 
 // Corners (top-left, top-right, bottom-right, bottom-left) of the largest dark (dark = true) or
-// light region of the picture, sampled at most 400 x 400. False when the picture is below 40 x 40,
-// has no contrast, no region covers 2% of it, or the quadrilateral is too small or too distorted;
-// xs and ys may have been written even then.
+// light region of the picture, sampled at most 400 x 400; a dark region touching the picture's edge
+// is passed over for the largest one clear of the edges when that covers 2% of the picture. False
+// when the picture is below 40 x 40, has no contrast, no region covers 2% of it, or the
+// quadrilateral is too small or too distorted; xs and ys may have been written even then.
 bool find_quad_pol(const uint8_t* img, int w, int h, float xs[4], float ys[4], bool dark);
 
 // The projective map H (row-major 3 x 3, H[8] = 1) taking the unit-square corners (0,0), (1,0),

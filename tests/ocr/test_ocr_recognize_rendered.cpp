@@ -21,6 +21,9 @@ constexpr Case kCases[] = {
     {12, render::Style::AppDark, render::Regions::Boxes},
     {21, render::Style::App, render::Regions::Walls},
     {33, render::Style::Book, render::Regions::Boxes},
+    // Newspaper pages square to the camera, print all around the puzzle.
+    {8, render::Style::Newspaper, render::Regions::Boxes},
+    {39, render::Style::Newspaper, render::Regions::Boxes},
 };
 
 std::vector<int> digits_of(const render::Truth& t) {

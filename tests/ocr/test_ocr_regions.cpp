@@ -1,8 +1,10 @@
 // Region cut and diagonal marks on drawn grids: wall thresholds, line fitting, the box map, shaded diagonals, refusals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "ffi/quorvel.h"
@@ -111,6 +113,81 @@ TEST(OcrRegions, PlainGridGivesTheBoxMapInAnyFormatAndPolarity) {
     EXPECT_EQ(std::vector<int>(out, out + 81), std::vector<int>(81, 0));
 }
 
+namespace {
+
+// Boxes coloured A B A / B C B / A B A on thin lines: A and B are pastels of one grey level whose
+// colour shares lie close enough for the palette to take them as one colour, C a clearly different
+// one. Only the hue tells A from B: no ink marks their sides. With `shade`, the diagonal cells are
+// darkened to that fraction, which keeps their hue.
+std::vector<uint8_t> pastel_boxes(int pitch, double shade = 1) {
+    const int side = 9 * pitch + 1;
+    const uint8_t kColours[3][3] = {{200, 230, 240}, {219, 220, 243}, {250, 240, 170}};
+    std::vector<uint8_t> rgb(static_cast<size_t>(side) * side * 3);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const int row = std::min(y / pitch, 8), column = std::min(x / pitch, 8);
+            const int box = row / 3 * 3 + column / 3;
+            const int colour = box == 4 ? 2 : box % 2;
+            const bool line = x % pitch == 0 || y % pitch == 0;
+            const double f = row == column || row + column == 8 ? shade : 1;
+            uint8_t* px = &rgb[(static_cast<size_t>(y) * side + x) * 3];
+            for (int c = 0; c < 3; ++c) px[c] = line ? 150 : static_cast<uint8_t>(kColours[colour][c] * f);
+        }
+    return rgb;
+}
+
+}  // namespace
+
+TEST(OcrRegions, PaleNeighbouringColoursThatThePaletteMergesStillCutTheBoard) {
+    const int pitch = 30, side = 9 * pitch + 1;
+    for (double shade : {1.0, 0.8}) {
+        const std::vector<uint8_t> rgb = pastel_boxes(pitch, shade);
+        std::vector<uint8_t> grey;
+        grey_from_colour(rgb.data(), side, side, 3, grey);
+        std::vector<Rgb> palette;
+        board_palette(rgb.data(), side, side, 3, palette, 0, 0, pitch, pitch);
+        ASSERT_EQ(palette.size(), 2u) << "shade " << shade;
+        int regions[81];
+        ASSERT_TRUE(regions_at(rgb.data(), side, side, 3, grey.data(), 0, 0, pitch, pitch, regions)) << shade;
+        EXPECT_EQ(std::vector<int>(regions, regions + 81), kBoxMap) << "shade " << shade;
+    }
+}
+
+TEST(OcrRegions, DigitStrokesBesideThinSidesDoNotPassForWalls) {
+    // Grey box walls three pixels wide, and beside every thin vertical side a black stroke a few
+    // pixels into the next cell, as the edge of a large bold digit: it darkens the side's band more
+    // than a wall does, but lies off the line itself.
+    const int pitch = 30, side = 9 * pitch + 1;
+    Picture p = grid_picture::blank(side, side);
+    for (int k = 0; k <= 9; ++k) {
+        const bool box = k % 3 == 0;
+        const int at = k * pitch;
+        grid_picture::fill_rect(p, at - box, 0, at + box, side - 1, box ? 120 : 200);
+        grid_picture::fill_rect(p, 0, at - box, side - 1, at + box, box ? 120 : 200);
+        if (!box)
+            for (int row = 0; row < 9; ++row)
+                grid_picture::fill_rect(p, at + 3, row * pitch + 6, at + 5, row * pitch + 24);
+    }
+    int regions[81];
+    ASSERT_TRUE(regions_at(p.px.data(), side, side, 1, p.px.data(), 0, 0, pitch, pitch, regions));
+    EXPECT_EQ(std::vector<int>(regions, regions + 81), kBoxMap);
+}
+
+TEST(OcrRegions, CellsInDeepShadowStillTakePartInTheCut) {
+    // A shadow over the left third of the board takes its paper down to grey level 102, too dark
+    // to count as bright: those cells are measured from all their pixels.
+    Picture p = plain_grid(320, 300);
+    const int pitch = kSide / 9;
+    for (int y = 0; y < p.h; ++y)
+        for (int x = 0; x < kLeft + 3 * pitch; ++x) {
+            uint8_t& v = p.px[static_cast<size_t>(y) * p.w + x];
+            v = static_cast<uint8_t>(v * 2 / 5);
+        }
+    int regions[81];
+    ASSERT_TRUE(regions_at(p.px.data(), p.w, p.h, 1, p.px.data(), kLeft, kTop, pitch, pitch, regions));
+    EXPECT_EQ(std::vector<int>(regions, regions + 81), kBoxMap);
+}
+
 TEST(OcrDiagonals, ShadedDiagonalsAreMarkedAndAPlainGridIsNot) {
     const Picture plain = plain_grid(320, 300);
     EXPECT_EQ(sudoku_ocr_detect_x(plain.px.data(), plain.w, plain.h, 1), 0);
@@ -129,6 +206,51 @@ TEST(OcrDiagonals, ShadedDiagonalsAreMarkedAndAPlainGridIsNot) {
     blot_cell(shaded, 8, 0);
     blot_cell(shaded, 7, 7);
     EXPECT_EQ(sudoku_ocr_detect_x(shaded.px.data(), shaded.w, shaded.h, 1), 0);
+
+    // Cells inked all over, which show no paper at all, are passed over like the blotted ones.
+    Picture dark_cells = plain_grid(320, 300, 205);
+    const int pitch = kSide / 9;
+    for (auto [row, column] : {std::pair{0, 4}, std::pair{3, 3}})
+        grid_picture::fill_rect(dark_cells, kLeft + column * pitch, kTop + row * pitch,
+                                kLeft + (column + 1) * pitch, kTop + (row + 1) * pitch);
+    EXPECT_EQ(sudoku_ocr_detect_x(dark_cells.px.data(), dark_cells.w, dark_cells.h, 1), 1);
+}
+
+TEST(OcrDiagonals, ShadedDiagonalsUnderUnevenLightAreMarked) {
+    // Light falling off towards the left edge of a photographed page, to two thirds of full paper
+    // brightness: the paper on the left is darker than the shaded cells on the right.
+    auto dim_towards_left = [](Picture p) {
+        for (int y = 0; y < p.h; ++y)
+            for (int x = 0; x < p.w; ++x) {
+                uint8_t& v = p.px[static_cast<size_t>(y) * p.w + x];
+                v = static_cast<uint8_t>(v * (0.66 + 0.34 * x / (p.w - 1)));
+            }
+        return p;
+    };
+    const Picture p = dim_towards_left(plain_grid(320, 300, 205));
+    EXPECT_TRUE(x_marked(p.px.data(), p.w, p.h, 1, kLeft, kTop, kLeft + kSide, kTop + kSide));
+    EXPECT_EQ(sudoku_ocr_detect_x(p.px.data(), p.w, p.h, 1), 1);
+    const Picture plain = dim_towards_left(plain_grid(320, 300));
+    EXPECT_EQ(sudoku_ocr_detect_x(plain.px.data(), plain.w, plain.h, 1), 0);
+}
+
+TEST(OcrDiagonals, DiagonalsDrawnAsLinesAreMarked) {
+    // Two dark lines two pixels wide from corner to corner of the frame, on a board with a few
+    // digits' worth of blots in other cells.
+    Picture p = plain_grid(320, 300);
+    for (int t = 0; t <= kSide; ++t)
+        for (int d = 0; d < 2; ++d) {
+            grid_picture::fill_rect(p, kLeft + t + d, kTop + t, kLeft + t + d, kTop + t, 60);
+            grid_picture::fill_rect(p, kLeft + kSide - t - d, kTop + t, kLeft + kSide - t - d, kTop + t, 60);
+        }
+    blot_cell(p, 0, 3);
+    blot_cell(p, 5, 1);
+    EXPECT_EQ(sudoku_ocr_detect_x(p.px.data(), p.w, p.h, 1), 1);
+    // Only one diagonal drawn is not the mark of both.
+    Picture one = plain_grid(320, 300);
+    for (int t = 0; t <= kSide; ++t)
+        grid_picture::fill_rect(one, kLeft + t, kTop + t, kLeft + t + 1, kTop + t, 60);
+    EXPECT_EQ(sudoku_ocr_detect_x(one.px.data(), one.w, one.h, 1), 0);
 }
 
 TEST(OcrDiagonals, TintedDiagonalsInAHueOfTheirOwnAreMarked) {

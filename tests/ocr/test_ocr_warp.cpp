@@ -126,6 +126,43 @@ TEST(OcrWarp, CornerSearchRefusals) {
     EXPECT_EQ(ys[2], 250);
 }
 
+// A dark table showing along two edges of a photo covers more of it than the lattice's thin lines:
+// the corners are still the lattice's, not the picture's.
+TEST(OcrWarp, CornerSearchPassesOverDarkBackgroundAtTheEdges) {
+    Picture p = grid_picture::blank(400, 400);
+    grid_picture::fill_rect(p, 340, 0, 399, 399, 60);
+    grid_picture::fill_rect(p, 0, 350, 399, 399, 60);
+    grid_picture::draw_upright(p, 60, 60, 243, 3);
+    float xs[4], ys[4];
+    ASSERT_TRUE(find_quad_pol(p.px.data(), p.w, p.h, xs, ys, true));
+    const float want_x[4] = {59, 304, 304, 59}, want_y[4] = {59, 59, 304, 304};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_NEAR(xs[k], want_x[k], 2) << "corner " << k;
+        EXPECT_NEAR(ys[k], want_y[k], 2) << "corner " << k;
+    }
+}
+
+// A black-and-white puzzle beside a yellow panel: the panel is the picture's most colourful region,
+// but the straightening follows the puzzle's lines, which show a lattice.
+TEST(OcrWarp, ColourWarpFollowsTheLatticeRatherThanAColouredPanel) {
+    Picture p = grid_picture::blank(400, 400);
+    grid_picture::draw_upright(p, 175, 175, 216, 3);
+    std::vector<uint8_t> rgb = grid_picture::as_colour(p, 3);
+    for (int y = 10; y <= 200; ++y)
+        for (int x = 10; x <= 150; ++x) {
+            uint8_t* px = &rgb[(static_cast<size_t>(y) * p.w + x) * 3];
+            px[0] = 255;
+            px[1] = 220;
+            px[2] = 0;
+        }
+    std::vector<uint8_t> out;
+    int S = 0;
+    ASSERT_TRUE(warp_colour(rgb.data(), p.w, p.h, 3, out, S));
+    std::vector<uint8_t> green(static_cast<size_t>(S) * S);
+    for (size_t i = 0; i < green.size(); ++i) green[i] = out[i * 3 + 1];
+    EXPECT_GE(comb_score(green.data(), S, S), 14);
+}
+
 TEST(OcrLattice, GridBoxAndLines) {
     int l, t, r, b;
     const Picture blank = grid_picture::blank(90, 60);
