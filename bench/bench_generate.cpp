@@ -26,6 +26,8 @@ int main(int argc, char** argv) {
     const int n = argc > 3 ? std::atoi(argv[3]) : 200;
     // Kinds to run, as bits: 1 square/regular, 2 square/x, 4 jigsaw/regular, 8 jigsaw/x.
     const int kinds = argc > 4 ? std::atoi(argv[4]) : 15;
+    // BENCH_EACH prints every puzzle's time as it finishes, for long runs.
+    const bool each = getenv("BENCH_EACH") != nullptr;
     sudoku_set_group_maps_dir(QUADRILLO_GROUP_MAPS_DIR);
     rand_seed_thread(20261209);
     // Generation reports every finished puzzle on stderr; keep the table readable.
@@ -45,6 +47,8 @@ int main(int argc, char** argv) {
                     const double t0 = thread_cpu_ms();
                     const int ok = sudoku_generate(h, jigsaw, x, quality, 0);
                     ms.push_back(thread_cpu_ms() - t0);
+                    if (each) std::printf("  %d %s/%s #%d: %.0f ms%s\n", quality, jigsaw ? "jigsaw" : "square",
+                                          x ? "x" : "regular", i, ms.back(), ok ? "" : " (failed)");
                     if (!ok) {
                         ++failures;
                         continue;
