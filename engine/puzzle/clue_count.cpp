@@ -148,15 +148,6 @@ int ClueCounter::count(const int digits[N_CELLS], int limit) const {
     return limit > 0 ? search(*this, s, limit) : 0;
 }
 
-int ClueCounter::count_clues(const Puzzle& p, int limit) const {
-    int digits[N_CELLS];
-    for (int k = 0; k < N_CELLS; ++k) {
-        const PUZZLE_CELL& c = p.cells[k];
-        digits[k] = (c.status & STATUS_CLUE) && c.solution > 1 ? __builtin_ctz(static_cast<unsigned>(c.solution)) : 0;
-    }
-    return count(digits, limit);
-}
-
 // The state of the puzzle's clues, and the known solution's digit index (0..8) of every cell; false
 // when the cells hold no valid solution or the clues break the rules.
 static bool load_clues(const ClueCounter& cc, const Puzzle& p, State& s, int* known) {

@@ -38,9 +38,6 @@ struct ClueCounter {
     // Solutions of the given digits (0 = empty, 1..9), counted up to `limit`; 0 when clues clash.
     int count(const int digits[N_CELLS], int limit) const;
 
-    // Solutions of the puzzle's clues (status bit 0; `solution` in set form), up to `limit`.
-    int count_clues(const Puzzle& p, int limit) const;
-
     // Whether the puzzle's clues have a solution other than the one its cells hold (`solution` in
     // set form in every cell); false when the cells hold no valid solution.
     bool second_solution(const Puzzle& p) const;
