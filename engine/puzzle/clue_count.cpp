@@ -135,35 +135,38 @@ ClueCounter::ClueCounter(const Puzzle& p) {
     }
 }
 
-int ClueCounter::count(const int digits[N_CELLS], int limit) const {
-    State s;
+// Starts from the empty grid and places the given digit index (0..8, -1 for none) of each cell;
+// false when a digit clashes with one placed before it.
+static bool place_givens(const ClueCounter& cc, State& s, const int* given) {
     for (int d = 0; d < 9; ++d) s.cand[d] = ~CellSet{};
     s.open = ~CellSet{};
     for (int k = 0; k < N_CELLS; ++k) {
-        const int d = digits[k] - 1;
-        if (d < 0 || d > 8) continue;
-        if (!s.cand[d].has(k)) return 0;  // clashes with an earlier clue
-        place(s, *this, k, d);
+        if (given[k] < 0) continue;
+        if (!s.cand[given[k]].has(k)) return false;
+        place(s, cc, k, given[k]);
     }
+    return true;
+}
+
+int ClueCounter::count(const int digits[N_CELLS], int limit) const {
+    int given[N_CELLS];
+    for (int k = 0; k < N_CELLS; ++k) given[k] = digits[k] >= 1 && digits[k] <= 9 ? digits[k] - 1 : -1;
+    State s;
+    if (!place_givens(*this, s, given)) return 0;
     return limit > 0 ? search(*this, s, limit) : 0;
 }
 
 // The state of the puzzle's clues, and the known solution's digit index (0..8) of every cell; false
 // when the cells hold no valid solution or the clues break the rules.
 static bool load_clues(const ClueCounter& cc, const Puzzle& p, State& s, int* known) {
-    for (int d = 0; d < 9; ++d) s.cand[d] = ~CellSet{};
-    s.open = ~CellSet{};
+    int given[N_CELLS];
     for (int k = 0; k < N_CELLS; ++k) {
         const unsigned digit = static_cast<unsigned>(p.cells[k].solution);
         if (digit <= 1 || (digit & (digit - 1)) != 0 || digit > ALL_DIGITS) return false;
         known[k] = __builtin_ctz(digit) - 1;
+        given[k] = p.cells[k].status & STATUS_CLUE ? known[k] : -1;
     }
-    for (int k = 0; k < N_CELLS; ++k) {
-        if (!(p.cells[k].status & STATUS_CLUE)) continue;
-        if (!s.cand[known[k]].has(k)) return false;
-        place(s, cc, k, known[k]);
-    }
-    return true;
+    return place_givens(cc, s, given);
 }
 
 bool ClueCounter::second_solution(const Puzzle& p) const {
