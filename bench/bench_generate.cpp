@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include <time.h>
@@ -48,23 +49,31 @@ int main(int argc, char** argv) {
                     const double t0 = thread_cpu_ms();
                     const int ok = sudoku_generate(h, jigsaw, x, quality, 0);
                     ms.push_back(thread_cpu_ms() - t0);
-                    if (each) std::printf("  %d %s/%s #%d: %.0f ms%s\n", quality, jigsaw ? "jigsaw" : "square",
-                                          x ? "x" : "regular", i, ms.back(), ok ? "" : " (failed)"),
-                                  std::fflush(stdout);
-                    if (!ok) {
+                    int clues = 0, solutions = 0;
+                    if (ok) {
+                        // Every puzzle is checked by an independent exact search, outside the timing.
+                        Matrix<int, 9> map{};
+                        int given[81];
+                        for (int k = 0; k < 81; ++k) {
+                            map[k / 9][k % 9] = h->cells[k].group;
+                            given[k] = h->cells[k].status ? h->cells[k].solution : 0;
+                            clues += given[k] != 0;
+                        }
+                        ExactSearch search;
+                        solutions = search.count_solutions(map, x, given);
+                        clue_total += clues;
+                        not_unique += solutions != 1;
+                    } else {
                         ++failures;
-                        continue;
                     }
-                    // Every puzzle is checked by an independent exact search, outside the timing.
-                    Matrix<int, 9> map{};
-                    int given[81];
-                    for (int k = 0; k < 81; ++k) {
-                        map[k / 9][k % 9] = h->cells[k].group;
-                        given[k] = h->cells[k].status ? h->cells[k].solution : 0;
-                        clue_total += given[k] != 0;
+                    if (each) {
+                        const std::string verdict = !ok ? "failed"
+                                                        : std::to_string(clues) + " clues, " +
+                                                              (solutions == 1 ? "unique" : "NOT UNIQUE");
+                        std::printf("  %d %s/%s #%d: %.0f ms, %s\n", quality, jigsaw ? "jigsaw" : "square",
+                                    x ? "x" : "regular", i, ms.back(), verdict.c_str());
+                        std::fflush(stdout);
                     }
-                    ExactSearch search;
-                    not_unique += search.count_solutions(map, x, given) != 1;
                 }
                 std::sort(ms.begin(), ms.end());
                 char kind[32];
