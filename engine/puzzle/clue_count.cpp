@@ -1,4 +1,4 @@
-// A fast exact count of the solutions of a clue set: per-digit cell sets, singles, smallest cell first.
+// A fast exact count of the solutions of a clue set: per-digit cell sets, singles, locked candidates.
 #include "puzzle/clue_count.h"
 
 namespace {
@@ -62,6 +62,39 @@ bool propagate(const ClueCounter& cc, State& s) {
     }
 }
 
+// Locked candidates: when a digit's places in one house all lie in a second house, the digit
+// leaves the rest of the second house. Returns -1 on a contradiction, else whether it removed any.
+int lock_intersections(const ClueCounter& cc, State& s) {
+    bool changed = false;
+    const uint32_t all_houses = (1u << cc.n_houses) - 1;
+    for (int d = 0; d < 9; ++d) {
+        for (uint32_t open_houses = all_houses & ~s.holding[d]; open_houses; open_houses &= open_houses - 1) {
+            const int h = __builtin_ctz(open_houses);
+            const CellSet where = s.cand[d] & cc.house[h];
+            if (where.empty()) return -1;
+            if (where.single()) continue;  // a hidden single, left to the singles pass
+            for (uint32_t others = cc.houses_of[where.first()] & ~(1u << h); others; others &= others - 1) {
+                const CellSet& other = cc.house[__builtin_ctz(others)];
+                if (!(where & ~other).empty()) continue;
+                const CellSet gone = s.cand[d] & other & ~where;
+                if (gone.empty()) continue;
+                s.cand[d] &= ~gone;
+                changed = true;
+            }
+        }
+    }
+    return changed;
+}
+
+// Singles and locked candidates until neither changes anything; false on a contradiction.
+bool settle(const ClueCounter& cc, State& s) {
+    for (;;) {
+        if (!propagate(cc, s)) return false;
+        const int locked = lock_intersections(cc, s);
+        if (locked <= 0) return locked == 0;
+    }
+}
+
 // An open cell with the fewest digits: one with two when there is one.
 int branch_cell(const State& s) {
     CellSet one, two, three;
@@ -84,7 +117,7 @@ int branch_cell(const State& s) {
 }
 
 int search(const ClueCounter& cc, State& s, int limit) {
-    if (!propagate(cc, s)) return 0;
+    if (!settle(cc, s)) return 0;
     if (s.open.empty()) return 1;
     const int k = branch_cell(s);
     int found = 0;
@@ -101,7 +134,7 @@ int search(const ClueCounter& cc, State& s, int limit) {
 // index 0..8 in it. Branches that leave the known solution need only some solution, and are
 // tried first; the known digit's branch goes on looking for a difference further down.
 bool other_than_known(const ClueCounter& cc, State& s, const int* known) {
-    if (!propagate(cc, s)) return false;
+    if (!settle(cc, s)) return false;
     if (s.open.empty()) return false;  // every choice so far followed the known solution
     const int k = branch_cell(s);
     for (int d = 0; d < 9; ++d) {
@@ -178,17 +211,18 @@ bool ClueCounter::second_solution(const Puzzle& p) const {
 bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b) const {
     State s;
     int known[N_CELLS];
-    if (!load_clues(*this, p, s, known) || !propagate(*this, s)) return false;
+    if (!load_clues(*this, p, s, known) || !settle(*this, s)) return false;
+    // Solutions that differ at a, then those that agree at a and differ at b: one search each, with
+    // the known digit taken out, so the search branches where the grid is tightest.
     const int n = b == a ? 1 : 2;
     for (int i = 0; i < n; ++i) {
         const int cell = i == 0 ? a : b;
-        if (cell < 0 || cell >= N_CELLS) continue;
-        for (int d = 0; d < 9; ++d) {
-            if (d == known[cell] || !s.cand[d].has(cell)) continue;
-            State next = s;
-            place(next, *this, cell, d);
-            if (search(*this, next, 1) > 0) return true;
-        }
+        if (cell < 0 || cell >= N_CELLS || !s.open.has(cell)) continue;  // a placed cell has one digit
+        State next = s;
+        clear_cell(next.cand[known[cell]], cell);
+        if (search(*this, next, 1) > 0) return true;
+        if (!s.cand[known[cell]].has(cell)) return false;  // no solution at all then
+        place(s, *this, cell, known[cell]);
     }
     return false;
 }

@@ -22,9 +22,9 @@ struct CellSet {
     CellSet& operator|=(CellSet o) { return lo |= o.lo, hi |= o.hi, *this; }
 };
 
-// The houses of one grid layout, and a depth-first search with naked and hidden singles over
-// per-digit cell sets. Clue removal asks it whether a thinned clue set still has one solution
-// before running the technique solver, which can never finish a grid that has two.
+// The houses of one grid layout, and a depth-first search over per-digit cell sets with naked and
+// hidden singles and locked candidates. Clue removal asks it whether a thinned clue set still has
+// one solution before running the technique solver, which can never finish a grid that has two.
 struct ClueCounter {
     static constexpr int kMaxHouses = 29;  // 9 rows, 9 columns, 9 groups, 2 diagonals
     CellSet house[kMaxHouses];
@@ -47,7 +47,7 @@ struct ClueCounter {
     // exactly whether they now have two; otherwise a false answer proves nothing.
     bool other_digit_at(const Puzzle& p, int a, int b) const;
 
-    // Whether naked and hidden singles, run to the end from the candidate masks (digit d at bit d)
+    // Whether naked and hidden singles alone, run to the end from the candidate masks (digit d at bit d)
     // with `cell` reduced to `bit`, leave a cell without a digit or a house without a place for one.
     // When `placed` is given it receives, per cell, the digit bit the singles placed there (0: none).
     bool singles_fail(const uint32_t masks[N_CELLS], int cell, uint32_t bit, uint32_t* placed = nullptr) const;
