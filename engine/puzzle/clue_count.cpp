@@ -23,8 +23,9 @@ void place(State& s, const ClueCounter& cc, int k, int d) {
     if (s.placed) s.placed[k] = 2u << d;
 }
 
-// Places naked and hidden singles until none is left; false on a contradiction.
-bool propagate(const ClueCounter& cc, State& s) {
+// Places naked and hidden singles until none is left; false on a contradiction. With `lock`, a
+// digit whose places in one house all lie in a second house also leaves the rest of the second.
+bool propagate(const ClueCounter& cc, State& s, bool lock) {
     for (;;) {
         CellSet one, two;
         for (const CellSet& c : s.cand) {
@@ -52,46 +53,24 @@ bool propagate(const ClueCounter& cc, State& s) {
                 if (s.holding[d] >> h & 1) continue;  // placed there earlier in this sweep
                 const CellSet where = s.cand[d] & cc.house[h];
                 if (where.empty()) return false;  // the house has no place left for d
+                const int first = where.first();
                 if (where.single()) {
-                    place(s, cc, where.first(), d);
+                    place(s, cc, first, d);
                     changed = true;
+                } else if (lock) {
+                    for (uint32_t both = cc.houses_of[first] & cc.houses_of[where.last()] & ~(1u << h); both;
+                         both &= both - 1) {
+                        const CellSet& other = cc.house[__builtin_ctz(both)];
+                        if (!(where & ~other).empty()) continue;
+                        const CellSet gone = s.cand[d] & other & ~where;
+                        if (gone.empty()) continue;
+                        s.cand[d] &= ~gone;
+                        changed = true;
+                    }
                 }
             }
         }
         if (!changed) return true;
-    }
-}
-
-// Locked candidates: when a digit's places in one house all lie in a second house, the digit
-// leaves the rest of the second house. Returns -1 on a contradiction, else whether it removed any.
-int lock_intersections(const ClueCounter& cc, State& s) {
-    bool changed = false;
-    const uint32_t all_houses = (1u << cc.n_houses) - 1;
-    for (int d = 0; d < 9; ++d) {
-        for (uint32_t open_houses = all_houses & ~s.holding[d]; open_houses; open_houses &= open_houses - 1) {
-            const int h = __builtin_ctz(open_houses);
-            const CellSet where = s.cand[d] & cc.house[h];
-            if (where.empty()) return -1;
-            if (where.single()) continue;  // a hidden single, left to the singles pass
-            for (uint32_t others = cc.houses_of[where.first()] & ~(1u << h); others; others &= others - 1) {
-                const CellSet& other = cc.house[__builtin_ctz(others)];
-                if (!(where & ~other).empty()) continue;
-                const CellSet gone = s.cand[d] & other & ~where;
-                if (gone.empty()) continue;
-                s.cand[d] &= ~gone;
-                changed = true;
-            }
-        }
-    }
-    return changed;
-}
-
-// Singles and locked candidates until neither changes anything; false on a contradiction.
-bool settle(const ClueCounter& cc, State& s) {
-    for (;;) {
-        if (!propagate(cc, s)) return false;
-        const int locked = lock_intersections(cc, s);
-        if (locked <= 0) return locked == 0;
     }
 }
 
@@ -117,7 +96,7 @@ int branch_cell(const State& s) {
 }
 
 int search(const ClueCounter& cc, State& s, int limit) {
-    if (!settle(cc, s)) return 0;
+    if (!propagate(cc, s, cc.lock)) return 0;
     if (s.open.empty()) return 1;
     const int k = branch_cell(s);
     int found = 0;
@@ -134,7 +113,7 @@ int search(const ClueCounter& cc, State& s, int limit) {
 // index 0..8 in it. Branches that leave the known solution need only some solution, and are
 // tried first; the known digit's branch goes on looking for a difference further down.
 bool other_than_known(const ClueCounter& cc, State& s, const int* known) {
-    if (!settle(cc, s)) return false;
+    if (!propagate(cc, s, cc.lock)) return false;
     if (s.open.empty()) return false;  // every choice so far followed the known solution
     const int k = branch_cell(s);
     for (int d = 0; d < 9; ++d) {
@@ -160,6 +139,10 @@ ClueCounter::ClueCounter(const Puzzle& p) {
         if (n_houses == 29 && c.diag == 0) house[27].add(k);
         if (n_houses == 29 && c.anti_diag == 0) house[28].add(k);
     }
+    // Locked candidates cut the search trees of jigsaw maps by half or more; on 3x3 boxes they cost
+    // more time than they save.
+    lock = false;
+    for (int k = 0; k < N_CELLS; ++k) lock |= p.cells[k].group != k / 27 * 3 + k % 9 / 3;
     for (int k = 0; k < N_CELLS; ++k) {
         peers[k] = CellSet{};
         houses_of[k] = 0;
@@ -211,7 +194,7 @@ bool ClueCounter::second_solution(const Puzzle& p) const {
 bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b) const {
     State s;
     int known[N_CELLS];
-    if (!load_clues(*this, p, s, known) || !settle(*this, s)) return false;
+    if (!load_clues(*this, p, s, known) || !propagate(*this, s, lock)) return false;
     // Solutions that differ at a, then those that agree at a and differ at b: one search each, with
     // the known digit taken out, so the search branches where the grid is tightest.
     const int n = b == a ? 1 : 2;
@@ -239,5 +222,5 @@ bool ClueCounter::singles_fail(const uint32_t masks[N_CELLS], int cell, uint32_t
         for (int k = 0; k < N_CELLS; ++k) placed[k] = 0;
         s.placed = placed;
     }
-    return !propagate(*this, s);
+    return !propagate(*this, s, false);
 }

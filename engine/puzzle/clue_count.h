@@ -15,6 +15,7 @@ struct CellSet {
     // Exactly one cell.
     bool single() const { return lo ? (lo & (lo - 1)) == 0 && hi == 0 : hi && (hi & (hi - 1)) == 0; }
     int first() const { return lo ? __builtin_ctzll(lo) : 64 + __builtin_ctzll(hi); }
+    int last() const { return hi ? 127 - __builtin_clzll(hi) : 63 - __builtin_clzll(lo); }
     CellSet operator&(CellSet o) const { return {lo & o.lo, hi & o.hi}; }
     CellSet operator|(CellSet o) const { return {lo | o.lo, hi | o.hi}; }
     CellSet operator~() const { return {~lo, ~hi & ((uint64_t{1} << 17) - 1)}; }
@@ -31,6 +32,7 @@ struct ClueCounter {
     CellSet peers[N_CELLS];
     uint32_t houses_of[N_CELLS];  // bit h for each house h of the cell
     int n_houses = 0;
+    bool lock = false;  // whether the search also uses locked candidates (jigsaw maps)
 
     // Takes the houses from the puzzle's cells: rows, columns, groups and, with x, the diagonals.
     explicit ClueCounter(const Puzzle& p);
