@@ -102,6 +102,16 @@ struct InputOptions {
 };
 extern const char kInputHelp[];
 
+// The options of the commands that make puzzles in batches: which grid, how many, on how many
+// threads and from which seed.
+struct BatchOptions {
+    int map = 0, adjacency = 0;
+    long long count = 1, jobs = 1, seed = -1;
+    // Takes the current argument when it is one of these (a bad value marks the parse bad); false
+    // leaves it to the command.
+    bool take(Args& args);
+};
+
 // Reads a whole number in lo..hi; otherwise complains naming the option and returns false.
 bool parse_long(const char* option, const char* text, long long lo, long long hi, long long& out);
 // "square"/"jigsaw" (also "irregular") -> 0/1, "regular"/"x" -> 0/1; complains on anything else.

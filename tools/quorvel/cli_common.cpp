@@ -355,6 +355,27 @@ bool InputOptions::take(Args& args) {
     return true;
 }
 
+bool BatchOptions::take(Args& args) {
+    bool ok = true;
+    if (args.option("--map", "-m")) {
+        ok = parse_map(args.value, map);
+    } else if (args.option("--adjacency", "-a")) {
+        ok = parse_adjacency(args.value, adjacency);
+    } else if (args.flag("-x")) {
+        adjacency = 1;
+    } else if (args.option("--count", "-n")) {
+        ok = parse_long("--count", args.value, 1, 1000000, count);
+    } else if (args.option("--jobs", "-j")) {
+        ok = parse_long("--jobs", args.value, 1, 256, jobs);
+    } else if (args.option("--seed", "-s")) {
+        ok = parse_long("--seed", args.value, 0, INT64_MAX, seed);
+    } else {
+        return false;
+    }
+    if (!ok) args.bad = true;
+    return true;
+}
+
 bool InputOptions::load(std::vector<Grid>& grids, std::vector<std::string>& where) const {
     std::vector<Line> lines;
     return read_lines(inline_puzzles, files, lines) && parse_lines(lines, adjacency, skip_bad, grids, &where);

@@ -34,8 +34,9 @@ const char kGenerateHelp[] =
 enum Format { kLine, kGrid, kJson };
 
 struct Request {
-    int quality = 1, map = 0, adjacency = 0, format = kLine;
-    long long count = 1, jobs = 1, seed = -1, retries = 3;
+    BatchOptions batch;
+    int quality = 1, format = kLine;
+    long long retries = 3;
 };
 
 // One puzzle's output text, or empty when every attempt failed.
@@ -60,7 +61,7 @@ std::string render(const Request& rq, const Made& m, long long index, uint64_t s
     std::string s = "{\"index\":" + std::to_string(index) + ",\"quality\":" + std::to_string(rq.quality) +
                     ",\"map\":" + json_string(m.map_kind ? "jigsaw" : "square") +
                     ",\"adjacency\":" + json_string(m.adjacency ? "x" : "regular");
-    if (rq.seed >= 0) s += ",\"seed\":" + std::to_string(seed);
+    if (rq.batch.seed >= 0) s += ",\"seed\":" + std::to_string(seed);
     s += ",\"clues\":" + json_string(digits_string(m.clues).c_str()) +
          ",\"groups\":" + json_string(groups_string(m.groups).c_str()) +
          ",\"solution\":" + json_string(digits_string(m.solution).c_str()) + "," + classification_json(info) + "}\n";
@@ -80,18 +81,7 @@ int cmd_generate(Args& args) {
         } else if (args.option("--quality", "-q")) {
             if (!parse_long("--quality", args.value, 0, 9, v)) return kExitUsage;
             rq.quality = static_cast<int>(v);
-        } else if (args.option("--map", "-m")) {
-            if (!parse_map(args.value, rq.map)) return kExitUsage;
-        } else if (args.option("--adjacency", "-a")) {
-            if (!parse_adjacency(args.value, rq.adjacency)) return kExitUsage;
-        } else if (args.flag("-x")) {
-            rq.adjacency = 1;
-        } else if (args.option("--count", "-n")) {
-            if (!parse_long("--count", args.value, 1, 1000000, rq.count)) return kExitUsage;
-        } else if (args.option("--jobs", "-j")) {
-            if (!parse_long("--jobs", args.value, 1, 256, rq.jobs)) return kExitUsage;
-        } else if (args.option("--seed", "-s")) {
-            if (!parse_long("--seed", args.value, 0, INT64_MAX, rq.seed)) return kExitUsage;
+        } else if (rq.batch.take(args)) {
         } else if (args.option("--retries")) {
             if (!parse_long("--retries", args.value, 0, 1000, rq.retries)) return kExitUsage;
         } else if (args.flag("--grid")) {
@@ -107,7 +97,7 @@ int cmd_generate(Args& args) {
     if (args.bad) return kExitUsage;
 
     locate_group_maps();
-    const bool terminal = isatty(fileno(g_ctx.err ? g_ctx.err : stderr)) && rq.count > 1;
+    const bool terminal = isatty(fileno(g_ctx.err ? g_ctx.err : stderr)) && rq.batch.count > 1;
     if (!verbose) silence_engine_stderr();
 
     std::atomic<long long> failed{0};
@@ -115,11 +105,11 @@ int cmd_generate(Args& args) {
         Slot out;
         uint64_t seed = 0;
         for (long long attempt = 0; attempt <= rq.retries && !out.ok; ++attempt) {
-            seed = rq.seed >= 0 ? derive_seed(static_cast<uint64_t>(rq.seed), index, attempt) : 0;
+            seed = rq.batch.seed >= 0 ? derive_seed(static_cast<uint64_t>(rq.batch.seed), index, attempt) : 0;
             sudoku_seed_thread(seed);
-            if (!h || !sudoku_generate(h, rq.map, rq.adjacency, rq.quality, 0)) continue;
+            if (!h || !sudoku_generate(h, rq.batch.map, rq.batch.adjacency, rq.quality, 0)) continue;
             Made m;
-            read_game(h, rq.adjacency, m);
+            read_game(h, rq.batch.adjacency, m);
             out.text = render(rq, m, index, seed);
             out.ok = true;
         }
@@ -132,21 +122,22 @@ int cmd_generate(Args& args) {
     };
     auto show_progress = [&](long long done, double secs) {
         if (!terminal) return;
-        std::fprintf(g_ctx.err, "\rgenerated %lld/%lld, %lld failed, %.1f s, %.1f per second   ", done, rq.count,
+        std::fprintf(g_ctx.err, "\rgenerated %lld/%lld, %lld failed, %.1f s, %.1f per second   ", done, rq.batch.count,
                      failed.load(), secs, secs > 0 ? done / secs : 0.0);
         std::fflush(g_ctx.err);
     };
     const double start = now_ms();
-    const long long n_threads = rq.jobs < rq.count ? rq.jobs : rq.count;
-    run_ordered<Slot>(rq.count, n_threads, make, print, show_progress);
+    const long long n_threads = rq.batch.jobs < rq.batch.count ? rq.batch.jobs : rq.batch.count;
+    run_ordered<Slot>(rq.batch.count, n_threads, make, print, show_progress);
     if (terminal) {
         const double secs = (now_ms() - start) / 1000.0;
         std::fprintf(g_ctx.err, "\r%lld puzzles made, %lld failed, in %.1f s (%.2f per second) on %lld thread%s   \n",
-                     rq.count - failed.load(), failed.load(), secs, secs > 0 ? (rq.count - failed.load()) / secs : 0.0,
-                     n_threads, n_threads == 1 ? "" : "s");
+                     rq.batch.count - failed.load(), failed.load(), secs,
+                     secs > 0 ? (rq.batch.count - failed.load()) / secs : 0.0, n_threads, n_threads == 1 ? "" : "s");
     }
     if (failed.load() > 0) {
-        complain("%lld of %lld generations failed (after %lld retries each)", failed.load(), rq.count, rq.retries);
+        complain("%lld of %lld generations failed (after %lld retries each)", failed.load(), rq.batch.count,
+                 rq.retries);
         return kExitFail;
     }
     return kExitOk;

@@ -35,8 +35,8 @@ const char kHarvestHelp[] =
     "2 bad usage.\n";
 
 struct Request {
-    int map = 0, adjacency = 0;
-    long long count = 8, jobs = 1, seed = -1, node_limit = 200000;
+    BatchOptions batch{.count = 8};
+    long long node_limit = 200000;
     bool puzzles = false, json = false;
     const char* store = nullptr;
 };
@@ -51,10 +51,10 @@ struct Harvest {
 };
 
 void run_one(const Request& rq, long long index, SudokuHandle* h, Harvest& out, Album& stock) {
-    const bool seeded = rq.seed >= 0;
-    out.seed = seeded ? derive_seed(static_cast<uint64_t>(rq.seed), static_cast<uint64_t>(index), 0) : 0;
+    const bool seeded = rq.batch.seed >= 0;
+    out.seed = seeded ? derive_seed(static_cast<uint64_t>(rq.batch.seed), static_cast<uint64_t>(index), 0) : 0;
     sudoku_seed_thread(out.seed);
-    out.mask = sudoku_generate_harvest(nullptr, rq.map, rq.adjacency, static_cast<int>(rq.node_limit), 0,
+    out.mask = sudoku_generate_harvest(nullptr, rq.batch.map, rq.batch.adjacency, static_cast<int>(rq.node_limit), 0,
                                        harvest_dig_seed(seeded, out.seed));
     sudoku_seed_thread(0);
     // The getters read this thread's last harvest: copy everything before the next one.
@@ -68,12 +68,12 @@ void run_one(const Request& rq, long long index, SudokuHandle* h, Harvest& out, 
     const int map = std::memcmp(out.groups, boxes, sizeof boxes) != 0;
     // The solution goes in as a game without clues, each puzzle with its bucket as quality word.
     const int none[81] = {};
-    if (sudoku_build_from_clues(h, map, rq.adjacency, 0, none, out.solution, out.groups, out.colors))
-        stock.solutions.push_back(record_of(h, rq.adjacency, 0));
+    if (sudoku_build_from_clues(h, map, rq.batch.adjacency, 0, none, out.solution, out.groups, out.colors))
+        stock.solutions.push_back(record_of(h, rq.batch.adjacency, 0));
     for (int b = 0; b < 10; ++b)
         if (out.clue_count[b] >= 0 &&
-            sudoku_build_from_clues(h, map, rq.adjacency, b, out.clues[b], out.solution, out.groups, out.colors))
-            stock.puzzles.push_back(record_of(h, rq.adjacency, b));
+            sudoku_build_from_clues(h, map, rq.batch.adjacency, b, out.clues[b], out.solution, out.groups, out.colors))
+            stock.puzzles.push_back(record_of(h, rq.batch.adjacency, b));
 }
 
 std::string render(const Request& rq, long long index, const Harvest& hv) {
@@ -82,8 +82,8 @@ std::string render(const Request& rq, long long index, const Harvest& hv) {
     const int map = std::memcmp(hv.groups, boxes, sizeof boxes) != 0;
     if (rq.json) {
         std::string s = "{\"index\":" + std::to_string(index) + ",\"map\":" + json_string(map ? "jigsaw" : "square") +
-                        ",\"adjacency\":" + json_string(rq.adjacency ? "x" : "regular");
-        if (rq.seed >= 0) s += ",\"seed\":" + std::to_string(hv.seed);
+                        ",\"adjacency\":" + json_string(rq.batch.adjacency ? "x" : "regular");
+        if (rq.batch.seed >= 0) s += ",\"seed\":" + std::to_string(hv.seed);
         s += std::string(",\"ok\":") + (hv.mask ? "true" : "false");
         if (hv.mask)
             s += ",\"solution\":" + json_string(digits_string(hv.solution).c_str()) +
@@ -120,18 +120,7 @@ int cmd_harvest(Args& args) {
         if (args.flag("--help", "-h")) {
             std::fputs(kHarvestHelp, stdout);
             return kExitOk;
-        } else if (args.option("--map", "-m")) {
-            if (!parse_map(args.value, rq.map)) return kExitUsage;
-        } else if (args.option("--adjacency", "-a")) {
-            if (!parse_adjacency(args.value, rq.adjacency)) return kExitUsage;
-        } else if (args.flag("-x")) {
-            rq.adjacency = 1;
-        } else if (args.option("--count", "-n")) {
-            if (!parse_long("--count", args.value, 1, 1000000, rq.count)) return kExitUsage;
-        } else if (args.option("--jobs", "-j")) {
-            if (!parse_long("--jobs", args.value, 1, 256, rq.jobs)) return kExitUsage;
-        } else if (args.option("--seed", "-s")) {
-            if (!parse_long("--seed", args.value, 0, INT64_MAX, rq.seed)) return kExitUsage;
+        } else if (rq.batch.take(args)) {
         } else if (args.option("--node-limit")) {
             if (!parse_long("--node-limit", args.value, 1, INT32_MAX, rq.node_limit)) return kExitUsage;
         } else if (args.flag("--puzzles")) {
@@ -149,15 +138,15 @@ int cmd_harvest(Args& args) {
     if (args.bad) return kExitUsage;
     // A harvest stores at most a solution and ten puzzles; the album file must hold them all.
     const long long max_store = static_cast<long long>(kAlbumMaxRecords) / 11;
-    if (rq.store && rq.count > max_store) {
+    if (rq.store && rq.batch.count > max_store) {
         complain("--count: %lld harvests could need more records than the %zu an album file holds (at most %lld "
                  "with --store)",
-                 rq.count, kAlbumMaxRecords, max_store);
+                 rq.batch.count, kAlbumMaxRecords, max_store);
         return kExitUsage;
     }
 
     locate_group_maps();
-    const bool terminal = isatty(fileno(g_ctx.err)) && rq.count > 1;
+    const bool terminal = isatty(fileno(g_ctx.err)) && rq.batch.count > 1;
     if (!verbose) silence_engine_stderr();
 
     // A harvest's output is rendered on its own thread; only the text, the tallies and (with --store)
@@ -188,24 +177,24 @@ int cmd_harvest(Args& args) {
     };
     auto show_progress = [&](long long done, double secs) {
         if (!terminal) return;
-        std::fprintf(g_ctx.err, "\rharvested %lld/%lld, %.1f s   ", done, rq.count, secs);
+        std::fprintf(g_ctx.err, "\rharvested %lld/%lld, %.1f s   ", done, rq.batch.count, secs);
         std::fflush(g_ctx.err);
     };
     const double start = now_ms();
-    const long long n_threads = rq.jobs < rq.count ? rq.jobs : rq.count;
-    run_ordered<Outcome>(rq.count, n_threads, harvest, print, show_progress);
+    const long long n_threads = rq.batch.jobs < rq.batch.count ? rq.batch.jobs : rq.batch.count;
+    run_ordered<Outcome>(rq.batch.count, n_threads, harvest, print, show_progress);
     if (terminal)
-        std::fprintf(g_ctx.err, "\r%lld harvests in %.1f s on %lld thread%s   \n", rq.count, (now_ms() - start) / 1000.0,
-                     n_threads, n_threads == 1 ? "" : "s");
+        std::fprintf(g_ctx.err, "\r%lld harvests in %.1f s on %lld thread%s   \n", rq.batch.count,
+                     (now_ms() - start) / 1000.0, n_threads, n_threads == 1 ? "" : "s");
     if (!rq.json) {
-        std::printf("%lld harvests of %s %s, %lld without a solution\n", rq.count, rq.map ? "jigsaw" : "square",
-                    rq.adjacency ? "x" : "regular", failed);
+        std::printf("%lld harvests of %s %s, %lld without a solution\n", rq.batch.count,
+                    rq.batch.map ? "jigsaw" : "square", rq.batch.adjacency ? "x" : "regular", failed);
         for (int b = 0; b < 10; ++b) std::printf("  %-16s %4lld puzzles\n", gen_bucket_name(b), received[b]);
     }
     int status = kExitOk;
     if (rq.store && !write_album_file(rq.store, album_blob(album))) status = kExitFail;
     if (failed > 0) {
-        complain("%lld of %lld harvests could not make a solution", failed, rq.count);
+        complain("%lld of %lld harvests could not make a solution", failed, rq.batch.count);
         status = kExitFail;
     }
     return status;
