@@ -129,7 +129,7 @@ TEST(TechniqueSoundness, NoStepRemovesASolutionDigit) {
     sudoku_set_group_maps_dir(QUADRILLO_GROUP_MAPS_DIR);
     Puzzle* h = sudoku_new();
     for (int round = 0; round < 8; ++round) {
-        // Jigsaw maps are covered by the irregular-groups soundness test of the wings and chains.
+        // Jigsaw maps are covered by the irregular-groups soundness test beside the wings and chains.
         for (int jigsaw : {0}) {
             for (int x : {0, 1}) {
                 ASSERT_EQ(sudoku_generate_solution(h, jigsaw, x), 1);

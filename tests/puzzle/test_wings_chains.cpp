@@ -319,7 +319,7 @@ TEST(XyChain, ThreeCellsAreLeftToTheWings) {
     expect_no_marks(t);
 }
 
-// --- soundness on irregular groups ---
+// --- soundness of the wing, chain, ALS and forcing-net levels on irregular groups ---
 
 // The box map with one cell of box 0 and one of box 1 that hold the same digit in `grid` traded
 // between the two groups, so `grid` is still a solution of the irregular map.
@@ -336,10 +336,10 @@ Matrix<int, 9> traded_map(const std::string& grid) {
     return m;
 }
 
-TEST(WingsAndChainsSoundness, IrregularGroupsKeepEverySolutionDigitAndNoMark) {
+TEST(TechniqueSoundness, IrregularGroupsKeepEverySolutionDigitAndNoMark) {
     rand_seed_thread(4242);
-    const METHOD_TYPE levels[] = {METHOD_TURBOT, METHOD_XY_XYZ_WING, METHOD_W_WING, METHOD_X_CHAIN,
-                                  METHOD_XY_CHAIN};
+    const METHOD_TYPE levels[] = {METHOD_TURBOT,  METHOD_XY_XYZ_WING, METHOD_W_WING,      METHOD_X_CHAIN,
+                                  METHOD_XY_CHAIN, METHOD_ALS,        METHOD_FORCING_NET};
     std::map<int, int> productive;
     for (int x : {0, 1}) {
         const std::string base = x ? kXGrid : kGrid;
