@@ -14,10 +14,10 @@
 #include "support/exact_search.h"
 #include "util/rand_utils.h"
 
-// CPU time of the calling thread, in ms: the figures stay comparable on a busy machine.
 // Node budget for the second, long uniqueness search of a puzzle that passed the plain search's cap.
 constexpr long kWholeSearch = 1000000000;
 
+// CPU time of the calling thread, in ms: the figures stay comparable on a busy machine.
 static double thread_cpu_ms() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
