@@ -46,6 +46,41 @@ expect_status 0 "$Q" album list "$tmp/a.z"
 head -1 "$tmp/out" | grep -qF "4 solutions, 4 puzzles, 4 games" || fail "album list header: $(head -1 "$tmp/out")"
 [ "$(wc -l <"$tmp/out")" -eq 13 ] || fail "album list did not give a line per record"
 [ "$(grep -c 'jigsaw x ' "$tmp/out")" -eq 3 ] || fail "the album lacks a jigsaw x record in each section"
+
+# Albums by bucket: usage errors, then one kind with every bucket from two harvests and targeted
+# searches, and the same kind made again inside a two-kind run on two threads: the same records.
+expect_status 2 "$Q" album write "$tmp/a.z" --puzzles 3 --per-bucket 1; err_has "give one of them"
+expect_status 2 "$Q" album write "$tmp/a.z" --per-bucket 10; err_has "would not fit the 400"
+expect_status 2 "$Q" album write "$tmp/a.z" --per-bucket 1 --map hexagon; err_has "--map: 'hexagon'"
+buckets="quickie easy moderately_easy moderate moderately_hard hard vicious fiendish hell beyond_hell"
+by_bucket="--per-bucket 1 --harvests 2 --solutions 0 --games 0 --seed 9"
+expect_status 0 "$Q" album write "$tmp/pb.z" -m jigsaw -a regular $by_bucket
+grep -qF "jigsaw regular: 0 solutions, 10 puzzles, 0 games" "$tmp/out" || fail "--per-bucket 1: $(head -2 "$tmp/out")"
+grep -q "^square\|^jigsaw x" "$tmp/out" && fail "-m jigsaw -a regular made other kinds too"
+expect_status 0 "$Q" album list "$tmp/pb.z"
+# Quality word b and the difficulty word the list reads back name the same bucket, each bucket once.
+awk '$1 == "puzzle" { print $6, $9 }' "$tmp/out" | sort -n >"$tmp/pb_words"
+i=0; want=""
+for b in $buckets; do want+="$i $b"$'\n'; i=$((i + 1)); done
+[ "$(cat "$tmp/pb_words")" = "${want%$'\n'}" ] || fail "--per-bucket 1 did not give one puzzle per bucket: $(tr '\n' ' ' <"$tmp/pb_words")"
+[ "$(grep -c '^puzzle .* jigsaw regular ' "$tmp/out")" -eq 10 ] || fail "a --per-bucket puzzle of another kind"
+expect_status 0 "$Q" album list --json "$tmp/pb.z"; cp "$tmp/out" "$tmp/pbj"
+expect_status 0 "$Q" album write "$tmp/pb2.z" -m jigsaw $by_bucket --jobs 2
+grep -qF "jigsaw x: 0 solutions, 10 puzzles" "$tmp/out" || fail "-m jigsaw lacks jigsaw x: $(cat "$tmp/out")"
+expect_status 0 "$Q" album list --json "$tmp/pb2.z"
+[ "$(grep '"adjacency":"regular"' "$tmp/out")" = "$(cat "$tmp/pbj")" ] ||
+    fail "--per-bucket records of one kind depend on the other kinds made or on --jobs"
+# Searches of one solution each and no harvests leave some buckets short: each is named on stderr,
+# every other bucket is in the album that is still written, and the run counts as done.
+expect_status 0 "$Q" album write "$tmp/ps.z" -m jigsaw -a regular $by_bucket --harvests 0 --search-attempts 1
+cp "$tmp/err" "$tmp/ps_err"
+expect_status 0 "$Q" album list "$tmp/ps.z"
+grep -q "has 0 of 1 puzzles" "$tmp/ps_err" || fail "no bucket came short with --search-attempts 1"
+for b in $buckets; do
+    listed=$(awk -v b="$b" '$1 == "puzzle" && $9 == b' "$tmp/out" | wc -l)
+    named=$(grep -c "jigsaw regular: $b has 0 of 1 puzzles" "$tmp/ps_err")
+    [ $((listed + named)) -eq 1 ] || fail "bucket $b: $listed in the album, named short $named times"
+done
 expect_status 0 "$Q" harvest --seed 3 --count 2 --store "$tmp/h.z"; cp "$tmp/out" "$tmp/hs"
 expect_status 0 "$Q" album list --json "$tmp/h.z"; cp "$tmp/out" "$tmp/hj"
 
@@ -87,6 +122,22 @@ assert all(r["clue_count"] == 0 for r in solutions)
 for p in puzzles:
     assert p["label"] == buckets[p["quality"]], p
     assert any(all(c in ".%s" % d for c, d in zip(p["clues"], s["solution"])) for s in solutions), p
+PY
+    # Every record's group colours tell apart the groups that share an edge (records from targeted
+    # searches come without colours: the album makes them), and are colour numbers 0..3.
+    expect_status 0 "$Q" album list --json "$tmp/pb2.z"
+    python3 - "$tmp/pb2.z" "$tmp/out" <<'PY' || fail "group colours of a --per-bucket album"
+import json, struct, sys, zlib
+blob = zlib.decompress(open(sys.argv[1], "rb").read())
+records = [json.loads(line) for line in open(sys.argv[2])]
+assert len(records) == 20, len(records)
+for i, r in enumerate(records):
+    colors = struct.unpack_from("<9i", blob, 80 + 5232 * i + 5184)
+    g = [int(c) for c in r["groups"]]
+    assert all(0 <= c < 4 for c in colors), (i, colors)
+    for k in range(81):
+        for n in ([k + 1] if k % 9 < 8 else []) + ([k + 9] if k < 72 else []):
+            assert g[k] == g[n] or colors[g[k]] != colors[g[n]], (i, k, n, colors)
 PY
     check_json() { python3 -c 'import json,sys
 for line in sys.stdin: json.loads(line)' <"$tmp/out" || fail "JSON of '$*' does not parse"; }

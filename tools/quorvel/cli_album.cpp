@@ -9,6 +9,8 @@
 #include <random>
 #include <thread>
 
+#include "generator/generator.h"  // generate_targeted and its records, exported by the library
+
 namespace cli {
 
 Record record_of(SudokuHandle* h, int adjacency, int quality) {
@@ -145,8 +147,19 @@ const char kAlbumHelp[] =
     "      --solutions N     complete solutions (default 2)\n"
     "      --puzzles N       puzzles from harvests, the hardest buckets each reached first (default 5);\n"
     "                        their quality word is the bucket\n"
+    "      --per-bucket N    instead of --puzzles: N puzzles in each of the ten buckets (quickie ..\n"
+    "                        beyond_hell), from harvests, then targeted searches for buckets still short\n"
+    "      --harvests N      with --per-bucket: at most N harvests per kind (default 10 x --per-bucket)\n"
+    "      --search-attempts N\n"
+    "                        with --per-bucket: solutions each targeted search digs at most (default 500);\n"
+    "                        a search that misses its bucket ends the searches for that bucket\n"
+    "      --search-ms MS    with --per-bucket: each targeted search's time budget (default none; a\n"
+    "                        search the clock cuts short makes the album depend on the machine)\n"
     "      --games N         games from the generator at qualities 0..9 in turn across the kinds (default 2)\n"
-    "      --node-limit N    bound on each classification's exact search in the harvests (default 200000)\n"
+    "      --node-limit N    bound on each classification's exact search in harvests and searches\n"
+    "                        (default 200000)\n"
+    "  -m, --map MAP         only the kinds on this map: square or jigsaw (default both)\n"
+    "  -a, --adjacency ADJ   only the kinds of this adjacency: regular or x (default both); -x for x\n"
     "  -j, --jobs N          threads, up to one per kind (default 1); the album does not depend on it\n"
     "  -s, --seed S          reproducible album: the same seed writes the same file\n"
     "      --json            the summary as one JSON object\n"
@@ -155,41 +168,147 @@ const char kAlbumHelp[] =
     "      --json            one JSON object per record, with clues, groups and solution\n"
     "  -h, --help            this text\n"
     "\n"
-    "An album holds at most 400 records (2 MiB inflated), so 4 x (solutions + puzzles + games) <= 400.\n"
+    "An album holds at most 400 records (2 MiB inflated), so 4 x (solutions + puzzles + games) <= 400,\n"
+    "where puzzles is 10 x N with --per-bucket N. A bucket left short is named on stderr.\n"
     "Exit status: 0 done, 1 an unreadable or damaged album or a failed write, 2 bad usage.\n";
 
 const char* const kKindNames[4] = {"square regular", "square x", "jigsaw regular", "jigsaw x"};
 
 struct WriteRequest {
     long long solutions = 2, puzzles = 5, games = 2, node_limit = 200000, jobs = 1, seed = -1;
+    // --per-bucket N: N puzzles of each bucket take the place of --puzzles' hardest-first picks. They
+    // come from at most `harvests` harvests per kind (-1: 10 x N), then from targeted searches for the
+    // buckets the harvests left short, each bounded by `search_attempts` digs and `search_ms` (0: no clock).
+    long long per_bucket = 0, harvests = -1, search_attempts = 500, search_ms = 0;
+    // --map and --adjacency keep the album to the kinds they name; -1: both of them.
+    int map = -1, adjacency = -1;
+    bool seeded() const { return seed >= 0; }
+    bool makes(int kind) const { return (map < 0 || kind / 2 == map) && (adjacency < 0 || kind % 2 == adjacency); }
+    long long puzzles_per_kind() const { return per_bucket > 0 ? 10 * per_bucket : puzzles; }
 };
 
-// The stock of one kind, made on the calling thread.
-void make_kind(const WriteRequest& rq, int kind, Album& out) {
+// What one kind's stock came to, beside its records.
+struct KindStock {
+    Album album;
+    long long harvests = 0, searches = 0;
+    int per_bucket[10] = {};
+};
+
+int map_kind_of(const int* groups) {
+    int boxes[81];
+    square_groups(boxes);
+    return std::memcmp(groups, boxes, sizeof boxes) != 0;
+}
+
+// Nine group colours for a map that came without any: no two groups that share an edge alike, in at
+// most four colours (the boxes come out in two, alternating, as the engine colours them).
+void group_colors(const int* groups, int* colors) {
+    bool touch[9][9] = {};
+    auto link = [&](int a, int b) {
+        if (a != b && static_cast<unsigned>(a) < 9 && static_cast<unsigned>(b) < 9) touch[a][b] = touch[b][a] = true;
+    };
+    for (int k = 0; k < 81; ++k) {
+        if (k % 9 < 8) link(groups[k], groups[k + 1]);
+        if (k < 72) link(groups[k], groups[k + 9]);
+    }
+    for (int g = 0; g < 9; ++g) colors[g] = -1;
+    // Depth-first over the groups in order, each taking the lowest colour its coloured neighbours leave.
+    int g = 0;
+    while (g >= 0 && g < 9) {
+        int c = colors[g] + 1;
+        for (; c < 4; ++c) {
+            bool clash = false;
+            for (int o = 0; o < g && !clash; ++o) clash = touch[g][o] && colors[o] == c;
+            if (!clash) break;
+        }
+        if (c < 4) {
+            colors[g++] = c;
+        } else {
+            colors[g--] = -1;
+        }
+    }
+    if (g < 0)  // no four-colouring (groups that are not connected regions): at least every colour is valid
+        for (int k = 0; k < 9; ++k) colors[k] = k % 4;
+}
+
+// Harvest t of a kind, its dig order seeded from the run's seed. Each bucket it reached, hardest
+// first, is offered to sink(bucket), which names the list the puzzle goes to (with the bucket as its
+// quality word) or is null to pass it by.
+template <typename Sink>
+void harvest_puzzles(const WriteRequest& rq, int kind, int t, SudokuHandle* h, Sink sink) {
     const int jigsaw = kind / 2, x = kind % 2;
-    const bool seeded = rq.seed >= 0;
-    sudoku_seed_thread(seeded ? derive_seed(static_cast<uint64_t>(rq.seed), static_cast<uint64_t>(kind), 0) : 0);
+    const uint64_t dig = derive_seed(static_cast<uint64_t>(rq.seed), static_cast<uint64_t>(kind),
+                                     static_cast<uint64_t>(t) + 1);
+    const int mask = sudoku_generate_harvest(nullptr, jigsaw, x, static_cast<int>(rq.node_limit), 0,
+                                             harvest_dig_seed(rq.seeded(), dig));
+    int solution[81], groups[81], colors[9];
+    sudoku_harvest_solution(solution);
+    sudoku_harvest_groupmap(groups);
+    sudoku_harvest_colormap(colors);
+    const int map = map_kind_of(groups);
+    for (int b = 9; b >= 0; --b) {
+        int clues[81];
+        if (!(mask >> b & 1)) continue;
+        std::vector<Record>* to = sink(b);
+        if (!to || sudoku_harvest_clues(b, clues) < 0) continue;
+        if (sudoku_build_from_clues(h, map, x, b, clues, solution, groups, colors)) to->push_back(record_of(h, x, b));
+    }
+}
+
+// Targeted search i for bucket b of a kind, with its solutions and dig order seeded from the run's
+// seed. The puzzle it ends with (of bucket b, or the nearest bucket it met) goes to sink(bucket) when
+// that takes it. True when the search reached bucket b.
+template <typename Sink>
+bool search_puzzle(const WriteRequest& rq, int kind, int b, int i, SudokuHandle* h, Sink sink) {
+    const int x = kind % 2;
+    const uint64_t seed = derive_seed(static_cast<uint64_t>(rq.seed), static_cast<uint64_t>(4 + kind),
+                                      static_cast<uint64_t>(10 * i + b));
+    sudoku_seed_thread(rq.seeded() ? seed : 0);
+    GenParams p{};
+    p.map_kind = kind / 2;
+    p.adjacency = x;
+    p.target_bucket = b;
+    p.classify_node_limit = rq.node_limit;
+    p.max_attempts = static_cast<int32_t>(rq.search_attempts - 1);
+    p.time_budget_ms = rq.search_ms;
+    p.seed = static_cast<uint32_t>(harvest_dig_seed(rq.seeded(), seed));
+    const TargetedResult r = generate_targeted(p);
+    std::vector<Record>* to = r.bucket >= 0 && r.bucket <= 9 ? sink(r.bucket) : nullptr;
+    int colors[9];
+    group_colors(r.groups, colors);
+    if (to && sudoku_build_from_clues(h, map_kind_of(r.groups), x, r.bucket, r.clues, r.solution, r.groups, colors))
+        to->push_back(record_of(h, x, r.bucket));
+    return r.ok;
+}
+
+// The stock of one kind, made on the calling thread.
+void make_kind(const WriteRequest& rq, int kind, KindStock& stock) {
+    const int jigsaw = kind / 2, x = kind % 2;
+    Album& out = stock.album;
+    sudoku_seed_thread(rq.seeded() ? derive_seed(static_cast<uint64_t>(rq.seed), static_cast<uint64_t>(kind), 0) : 0);
     SudokuHandle* h = sudoku_new();
     for (int tries = 0; static_cast<long long>(out.solutions.size()) < rq.solutions && tries < 100; ++tries)
         if (sudoku_generate_solution(h, jigsaw, x)) out.solutions.push_back(record_of(h, x, 0));
-    // Each harvest gives one puzzle per bucket it reached; the hardest are taken first.
-    for (int t = 0; static_cast<long long>(out.puzzles.size()) < rq.puzzles && t < 100; ++t) {
-        const uint64_t dig = derive_seed(static_cast<uint64_t>(rq.seed), static_cast<uint64_t>(kind),
-                                         static_cast<uint64_t>(t) + 1);
-        const int mask = sudoku_generate_harvest(nullptr, jigsaw, x, static_cast<int>(rq.node_limit), 0,
-                                                 harvest_dig_seed(seeded, dig));
-        int solution[81], groups[81], colors[9], boxes[81];
-        sudoku_harvest_solution(solution);
-        sudoku_harvest_groupmap(groups);
-        sudoku_harvest_colormap(colors);
-        square_groups(boxes);
-        const int map = std::memcmp(groups, boxes, sizeof boxes) != 0;
-        for (int b = 9; b >= 0 && static_cast<long long>(out.puzzles.size()) < rq.puzzles; --b) {
-            int clues[81];
-            if (!(mask >> b & 1) || sudoku_harvest_clues(b, clues) < 0) continue;
-            if (sudoku_build_from_clues(h, map, x, b, clues, solution, groups, colors))
-                out.puzzles.push_back(record_of(h, x, b));
-        }
+    // Puzzles per bucket: a harvest fills many buckets at once, so harvests come first.
+    std::vector<Record> by_bucket[10];
+    auto short_bucket = [&](int b) {
+        return static_cast<long long>(by_bucket[b].size()) < rq.per_bucket ? &by_bucket[b] : nullptr;
+    };
+    auto any_short = [&] {
+        for (int b = 0; b < 10; ++b)
+            if (short_bucket(b)) return true;
+        return false;
+    };
+    if (rq.per_bucket > 0) {
+        for (; stock.harvests < rq.harvests && any_short(); ++stock.harvests)
+            harvest_puzzles(rq, kind, static_cast<int>(stock.harvests), h, short_bucket);
+    } else {
+        // Each harvest gives one puzzle per bucket it reached; the hardest are taken first.
+        auto room = [&](int) {
+            return static_cast<long long>(out.puzzles.size()) < rq.puzzles ? &out.puzzles : nullptr;
+        };
+        for (int t = 0; static_cast<long long>(out.puzzles.size()) < rq.puzzles && t < 100; ++t)
+            harvest_puzzles(rq, kind, t, h, room);
     }
     const long long first = kind * rq.games;
     for (long long i = 0, tries = 0; i < rq.games && tries < 10 * rq.games; ++tries) {
@@ -199,6 +318,19 @@ void make_kind(const WriteRequest& rq, int kind, Album& out) {
             ++i;
         }
     }
+    // The searches come last and each seeds its own solutions, so a search cut short by the clock
+    // changes no other record. A search that misses its bucket stops the searches for that bucket.
+    if (rq.per_bucket > 0) {
+        for (int b = 0; b < 10; ++b)
+            for (int i = 0; short_bucket(b) && i < rq.per_bucket; ++i) {
+                ++stock.searches;
+                if (!search_puzzle(rq, kind, b, i, h, short_bucket)) break;
+            }
+        for (int b = 0; b < 10; ++b) {
+            stock.per_bucket[b] = static_cast<int>(by_bucket[b].size());
+            out.puzzles.insert(out.puzzles.end(), by_bucket[b].begin(), by_bucket[b].end());
+        }
+    }
     sudoku_free(h);
     sudoku_seed_thread(0);
 }
@@ -206,7 +338,7 @@ void make_kind(const WriteRequest& rq, int kind, Album& out) {
 int album_write(Args& args) {
     const char* path = nullptr;
     WriteRequest rq;
-    bool json = false, verbose = false;
+    bool json = false, verbose = false, puzzles_given = false;
     while (!args.done() && !args.bad) {
         if (args.flag("--help", "-h")) {
             std::fputs(kAlbumHelp, stdout);
@@ -215,10 +347,25 @@ int album_write(Args& args) {
             if (!parse_long("--solutions", args.value, 0, 100, rq.solutions)) return kExitUsage;
         } else if (args.option("--puzzles")) {
             if (!parse_long("--puzzles", args.value, 0, 100, rq.puzzles)) return kExitUsage;
+            puzzles_given = true;
+        } else if (args.option("--per-bucket")) {
+            if (!parse_long("--per-bucket", args.value, 0, 100, rq.per_bucket)) return kExitUsage;
+        } else if (args.option("--harvests")) {
+            if (!parse_long("--harvests", args.value, 0, 100000, rq.harvests)) return kExitUsage;
+        } else if (args.option("--search-attempts")) {
+            if (!parse_long("--search-attempts", args.value, 1, INT32_MAX, rq.search_attempts)) return kExitUsage;
+        } else if (args.option("--search-ms")) {
+            if (!parse_long("--search-ms", args.value, 0, INT32_MAX, rq.search_ms)) return kExitUsage;
         } else if (args.option("--games")) {
             if (!parse_long("--games", args.value, 0, 100, rq.games)) return kExitUsage;
         } else if (args.option("--node-limit")) {
             if (!parse_long("--node-limit", args.value, 1, INT32_MAX, rq.node_limit)) return kExitUsage;
+        } else if (args.option("--map", "-m")) {
+            if (!parse_map(args.value, rq.map)) return kExitUsage;
+        } else if (args.option("--adjacency", "-a")) {
+            if (!parse_adjacency(args.value, rq.adjacency)) return kExitUsage;
+        } else if (args.flag("-x")) {
+            rq.adjacency = 1;
         } else if (args.option("--jobs", "-j")) {
             if (!parse_long("--jobs", args.value, 1, 256, rq.jobs)) return kExitUsage;
         } else if (args.option("--seed", "-s")) {
@@ -238,11 +385,19 @@ int album_write(Args& args) {
         complain("write needs a FILE");
         return kExitUsage;
     }
-    const long long per_kind = rq.solutions + rq.puzzles + rq.games;
-    if (4 * per_kind > static_cast<long long>(kAlbumMaxRecords)) {
-        complain("--solutions + --puzzles + --games: %lld records of each of the four kinds would not fit the %zu "
-                 "an album file holds",
-                 per_kind, kAlbumMaxRecords);
+    if (rq.harvests < 0) rq.harvests = 10 * rq.per_bucket;
+    if (puzzles_given && rq.per_bucket > 0) {
+        complain("--puzzles and --per-bucket both say how many puzzles to make: give one of them");
+        return kExitUsage;
+    }
+    std::vector<int> chosen;
+    for (int kind = 0; kind < 4; ++kind)
+        if (rq.makes(kind)) chosen.push_back(kind);
+    const long long per_kind = rq.solutions + rq.puzzles_per_kind() + rq.games;
+    if (static_cast<long long>(chosen.size()) * per_kind > static_cast<long long>(kAlbumMaxRecords)) {
+        complain("%s: %lld records of each of the %zu kinds would not fit the %zu an album file holds",
+                 rq.per_bucket > 0 ? "--solutions + 10 x --per-bucket + --games" : "--solutions + --puzzles + --games",
+                 per_kind, chosen.size(), kAlbumMaxRecords);
         return kExitUsage;
     }
     locate_group_maps();
@@ -251,28 +406,39 @@ int album_write(Args& args) {
     const double start = now_ms();
 
     // Each kind is made on its own thread (or all in turn) from its own seed, so jobs change nothing.
-    Album kinds[4];
-    const int n_threads = static_cast<int>(rq.jobs < 4 ? rq.jobs : 4);
+    KindStock kinds[4];
+    const int n_kinds = static_cast<int>(chosen.size());
+    const int n_threads = static_cast<int>(rq.jobs < n_kinds ? rq.jobs : n_kinds);
     std::vector<std::thread> threads;
     for (int t = 0; t < n_threads; ++t)
         threads.emplace_back([&, t] {
-            for (int kind = t; kind < 4; kind += n_threads) make_kind(rq, kind, kinds[kind]);
+            for (int i = t; i < n_kinds; i += n_threads) make_kind(rq, chosen[i], kinds[chosen[i]]);
         });
     for (auto& t : threads) t.join();
 
     Album album;
     bool short_of_stock = false;
-    for (int kind = 0; kind < 4; ++kind) {
-        const Album& k = kinds[kind];
+    for (int kind : chosen) {
+        const Album& k = kinds[kind].album;
         album.solutions.insert(album.solutions.end(), k.solutions.begin(), k.solutions.end());
         album.puzzles.insert(album.puzzles.end(), k.puzzles.begin(), k.puzzles.end());
         album.games.insert(album.games.end(), k.games.begin(), k.games.end());
         short_of_stock |= static_cast<long long>(k.solutions.size()) < rq.solutions ||
-                          static_cast<long long>(k.puzzles.size()) < rq.puzzles ||
+                          static_cast<long long>(k.puzzles.size()) < rq.puzzles_per_kind() ||
                           static_cast<long long>(k.games.size()) < rq.games;
         if (!json)
             std::printf("%s: %zu solutions, %zu puzzles, %zu games\n", kKindNames[kind], k.solutions.size(),
                         k.puzzles.size(), k.games.size());
+        if (!json && rq.per_bucket > 0) {
+            std::printf("  %lld harvests, %lld searches; puzzles per bucket:", kinds[kind].harvests,
+                        kinds[kind].searches);
+            for (int b = 0; b < 10; ++b) std::printf(" %d", kinds[kind].per_bucket[b]);
+            std::printf("\n");
+        }
+        for (int b = 0; rq.per_bucket > 0 && b < 10; ++b)
+            if (kinds[kind].per_bucket[b] < rq.per_bucket)
+                complain("%s: %s has %d of %lld puzzles", kKindNames[kind], gen_bucket_name(b),
+                         kinds[kind].per_bucket[b], rq.per_bucket);
     }
     const std::vector<unsigned char> blob = album_blob(album);
     if (!write_album_file(path, blob)) return kExitFail;
