@@ -1,0 +1,67 @@
+// Worker threads for imports and searches. Each holds its job by shared pointer, so a job the
+// window has given up on finishes harmlessly on its own.
+#include "jobs.h"
+
+#include <thread>
+
+#include "stock.h"
+
+namespace ui {
+
+std::shared_ptr<Job> start_import(const frontend::Engine& engine, const frontend::PuzzleLine& line, int adjacency) {
+    auto job = std::make_shared<Job>();
+    std::thread([job, &engine, line, adjacency] {
+        job->import = game::import_puzzle(engine, line, adjacency);
+        job->ok = job->import.verdict == game::Verdict::Unique;
+        job->why = job->import.why;
+        job->done = true;
+    }).detach();
+    return job;
+}
+
+std::shared_ptr<Job> start_picture_import(const frontend::Engine& engine, std::vector<unsigned char> pixels, int w,
+                                          int h, int bpp) {
+    auto job = std::make_shared<Job>();
+    std::thread([job, &engine, pixels = std::move(pixels), w, h, bpp] {
+        frontend::PuzzleLine line;
+        int regions[81];
+        int digits = 0;
+        if (engine.sudoku_ocr_recognize(pixels.data(), w, h, bpp, line.clues))
+            for (int k = 0; k < 81; ++k) digits += line.clues[k] != 0;
+        if (digits == 0) {
+            job->why = "no puzzle could be read in the picture";
+            job->done = true;
+            return;
+        }
+        if (engine.sudoku_ocr_regions(pixels.data(), w, h, bpp, regions)) {
+            std::copy(regions, regions + 81, line.groups);
+            line.has_groups = true;
+        } else {
+            frontend::square_groups(line.groups);
+        }
+        const int adjacency = engine.sudoku_ocr_detect_x(pixels.data(), w, h, bpp) ? 1 : 0;
+        job->import = game::import_puzzle(engine, line, adjacency);
+        job->ok = job->import.verdict == game::Verdict::Unique;
+        job->why = job->ok ? "" : "the picture reads as " + frontend::format_puzzle_line(line.clues, line.groups, false) +
+                                      ", and " + job->import.why;
+        job->done = true;
+    }).detach();
+    return job;
+}
+
+std::shared_ptr<Job> start_search(const frontend::Engine& engine, int map_kind, int adjacency, int bucket) {
+    auto job = std::make_shared<Job>();
+    std::thread([job, &engine, map_kind, adjacency, bucket] {
+        auto progress = [job](double fraction, const std::string& text) {
+            std::lock_guard<std::mutex> lock(job->mutex);
+            job->fraction = fraction;
+            job->progress_text = text;
+        };
+        job->ok = game::search_puzzle(engine, map_kind, adjacency, bucket, job->cancel, progress, 30L * 60 * 1000, job->record);
+        if (!job->ok) job->why = job->cancel ? "cancelled" : "no puzzle of this kind was found in time";
+        job->done = true;
+    }).detach();
+    return job;
+}
+
+}  // namespace ui
