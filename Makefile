@@ -1,7 +1,9 @@
 # Thin front door over the CMake presets. `make run` plays, `make test` checks everything.
 PKGS := cmake g++ make binutils pkg-config libgtest-dev libbenchmark-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev \
   libcairo2-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2 fonts-freefont-ttf fonts-urw-base35 \
-  fonts-noto-core fonts-roboto fonts-open-sans fonts-lato fonts-cantarell
+  fonts-noto-core fonts-roboto fonts-open-sans fonts-lato fonts-cantarell \
+  libgtk-3-dev libcanberra-gtk3-dev libx11-dev python3 xvfb xauth xdotool x11-utils imagemagick \
+  dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0 adwaita-icon-theme
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 BIN := ./build/release/bin
@@ -19,14 +21,12 @@ build: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 
-# Until the desktop program lands: a fresh puzzle of each difficulty 0..7 with its classification
-# (8 and 9 can take minutes), then a jigsaw x puzzle drawn with its solution.
+# Starts the game. Without a display it says so, tells how to start it, and shows the engine at
+# work through the command-line tool instead.
 run: build
-	@for q in 0 1 2 3 4 5 6 7; do \
-	  p=$$($(BIN)/quorvel generate --quality $$q) || exit 1; \
-	  printf 'quality %s  %s  ' $$q "$$p"; $(BIN)/quorvel classify -p "$$p" | cut -f1,5; \
-	done
-	@$(BIN)/quorvel generate --quality 3 --map jigsaw -x --grid
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then exec $(BIN)/quadrillo $(ARGS); fi; \
+	echo "No display here: to play, run 'make run' (or $(BIN)/quadrillo) in a desktop session; meanwhile the engine at work:"; \
+	$(BIN)/quorvel generate --quality 3 --map jigsaw -x --grid
 
 test: deps
 	cmake --preset release
@@ -37,7 +37,9 @@ test: deps
 	ctest --preset asan -j $(JOBS)
 
 bench: build
-	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+	@for b in build/release/bench/bench_*; do \
+	  case $$b in *bench_startup) xvfb-run -a "$$b" ;; *) [ -x "$$b" ] && "$$b" ;; esac; \
+	done; true
 	$(BIN)/quorvel bench
 
 clean:
