@@ -92,7 +92,17 @@ head -c 2000 "$tmp/a.z" >"$tmp/cut.z"
 expect_status 1 "$Q" album list "$tmp/cut.z"; err_has "$tmp/cut.z: not a zlib-compressed album"
 expect_status 1 "$Q" album write "$tmp/no/such/dir/a.z" --solutions 1 --puzzles 0 --games 0; err_has "$tmp/no/such/dir/a.z"
 expect_status 0 "$Q" album list "$STARTER"
-head -1 "$tmp/out" | grep -qF "8 solutions, 20 puzzles, 8 games" || fail "the shipped starter album: $(head -1 "$tmp/out")"
+head -1 "$tmp/out" | grep -qF "8 solutions, 240 puzzles, 8 games" || fail "the shipped starter album: $(head -1 "$tmp/out")"
+# A new game of any kind and difficulty starts from the shipped stock: at least four puzzles of every
+# kind in every bucket, each filed under the bucket it classifies into.
+for kind in "square regular" "square x" "jigsaw regular" "jigsaw x"; do
+    i=0
+    for b in $buckets; do
+        n=$(awk -v k="$kind" -v q="$i" -v b="$b" '$1 == "puzzle" && $3 " " $4 == k && $6 == q && $9 == b' "$tmp/out" | wc -l)
+        [ "$n" -ge 4 ] || fail "the shipped starter album holds $n $kind puzzles filed and rated $b"
+        i=$((i + 1))
+    done
+done
 
 if command -v python3 >/dev/null; then
     # An album whose header is wrong or whose length does not match its counts, compressed properly.
