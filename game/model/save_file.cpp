@@ -166,13 +166,24 @@ bool write_atomically(const std::string& path, const std::vector<unsigned char>&
         if (w <= 0) break;
         done += static_cast<size_t>(w);
     }
-    const bool ok = done == bytes.size() && ::fdatasync(fd) == 0;
-    const int saved_errno = errno;
-    ::close(fd);
+    bool ok = done == bytes.size() && ::fdatasync(fd) == 0;
+    int saved_errno = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        saved_errno = errno;
+    }
     if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
         why = path + ": " + std::strerror(ok ? errno : (saved_errno ? saved_errno : EIO));
         ::unlink(tmp.c_str());
         return false;
+    }
+    // The rename itself must reach the disk too, or a power cut could bring the old file back.
+    const size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash ? slash : 1);
+    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
     }
     return true;
 }

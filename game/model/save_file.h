@@ -30,7 +30,8 @@ std::vector<unsigned char> encode_save(const SavedGame& save);
 bool decode_save(const unsigned char* data, size_t n, SavedGame& out, std::string& why);
 
 // Writes `bytes` to `path` by atomic replacement: a temporary file beside it, flushed to disk,
-// then renamed over it. False with a reason; an existing file is then left whole.
+// then renamed over it, and the folder flushed so the rename survives a power cut. False with a
+// reason; an existing file is then left whole.
 bool write_atomically(const std::string& path, const std::vector<unsigned char>& bytes, std::string& why);
 // Reads a whole file of at most `limit` bytes; false with a reason.
 bool read_file(const std::string& path, size_t limit, std::vector<unsigned char>& out, std::string& why);

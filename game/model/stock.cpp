@@ -172,19 +172,6 @@ bool read_album(const frontend::Engine& e, const std::string& path, std::vector<
     return true;
 }
 
-// Replaces `path` with `data` atomically, then flushes the folder too, so that the rename itself
-// survives a crash: a taken puzzle must not come back.
-bool replace_file(const std::string& path, const std::vector<unsigned char>& data, std::string& why) {
-    if (!write_atomically(path, data, why)) return false;
-    const std::string folder = std::filesystem::path(path).parent_path().string();
-    const int dfd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
-    return true;
-}
-
 // The album blob of one kind's puzzles: header "SQD0.002" with the counts 0, n, 0, zeros to byte
 // 80, then the records in the puzzle section.
 std::vector<unsigned char> album_blob(const std::vector<const GameRecord*>& records) {
@@ -351,7 +338,7 @@ bool Stock::persist(int map_kind, int adjacency) {
         why = "compression failed";
     } else {
         packed.resize(packed_size);
-        if (replace_file(dir_ + "/" + file_name(map_kind, adjacency), packed, why)) return true;
+        if (write_atomically(dir_ + "/" + file_name(map_kind, adjacency), packed, why)) return true;
     }
     std::lock_guard lock(mutex_);
     write_error_ = why;

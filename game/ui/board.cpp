@@ -159,7 +159,7 @@ static void draw_board(QdBoard* self, cairo_t* cr) {
         cairo_rectangle(cr, cx, cy, g.cell, g.cell);
         cairo_fill(cr);
         if (x && on_diagonal(k)) {
-            set_rgb(cr, look.diagonal, 0.45);
+            set_rgb(cr, look.diagonal, 0.6);
             cairo_rectangle(cr, cx, cy, g.cell, g.cell);
             cairo_fill(cr);
         }
@@ -185,6 +185,17 @@ static void draw_board(QdBoard* self, cairo_t* cr) {
             cairo_rectangle(cr, cx + g.cell * 0.08, cy + g.cell * 0.08, g.cell * 0.84, g.cell * 0.84);
             cairo_fill(cr);
         }
+    }
+
+    if (x) {
+        // The two extra houses, also as lines from corner to corner, so they read at a glance.
+        set_rgb(cr, look.diagonal, 0.9);
+        cairo_set_line_width(cr, std::max(1.5, g.cell / 22));
+        cairo_move_to(cr, g.x0, g.y0);
+        cairo_line_to(cr, g.x0 + g.size, g.y0 + g.size);
+        cairo_move_to(cr, g.x0 + g.size, g.y0);
+        cairo_line_to(cr, g.x0, g.y0 + g.size);
+        cairo_stroke(cr);
     }
 
     // Thin lines inside groups, then walls between groups and around the board.

@@ -908,7 +908,16 @@ void build_actions(Screen* s) {
     gtk_widget_insert_action_group(GTK_WIDGET(s->view), "game", G_ACTION_GROUP(s->actions));
 }
 
+void install_style() {
+    GtkCssProvider* css = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(css, ".pad-digit { font-size: 17pt; font-weight: bold; }", -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(css);
+}
+
 void build_widgets(Screen* s) {
+    install_style();
     s->root = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     gtk_style_context_add_class(gtk_widget_get_style_context(s->root), "background");
     s->infobar = gtk_info_bar_new();
@@ -982,6 +991,7 @@ void build_widgets(Screen* s) {
     for (int d = 1; d <= 9; ++d) {
         const std::string label = std::to_string(d);
         s->pad[d] = pad_button(s, label.c_str(), d);
+        gtk_style_context_add_class(gtk_widget_get_style_context(s->pad[d]), "pad-digit");
         gtk_widget_set_tooltip_text(s->pad[d], ("Enter " + label + " (a pencil mark in pencil mode)").c_str());
         gtk_grid_attach(GTK_GRID(pad), s->pad[d], (d - 1) % 3, (d - 1) / 3, 1, 1);
     }
