@@ -38,7 +38,7 @@ test: deps
 
 bench: build
 	@for b in build/release/bench/bench_*; do \
-	  case $$b in *bench_startup) xvfb-run -a "$$b" ;; *) [ -x "$$b" ] && "$$b" ;; esac; \
+	  case $$b in *bench_startup) xvfb-run -a "$$b" ;; *bench_newgame) "$$b" ;; *) [ -x "$$b" ] && "$$b" ;; esac; \
 	done; true
 	$(BIN)/quorvel bench
 

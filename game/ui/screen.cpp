@@ -81,6 +81,17 @@ struct Screen {
     GtkWidget* search_bar = nullptr;
     GtkWidget* search_label = nullptr;
     Choice pending_choice;
+
+    // The new-game benchmark (QUADRILLO_BENCH_NEWGAME): which request is being timed.
+    struct Bench {
+        int phase = 0;  // 0 warm stock, 1 empty stock, 2 refill
+        int index = 0;
+        gint64 t0 = 0;
+        bool waiting = false;
+        guint timeout = 0;
+        std::vector<double> ms[2];
+    } bench;
+    bool benchmarking = false;
 };
 
 Screen* g_screen = nullptr;
@@ -741,6 +752,111 @@ void run(Screen* s, const char* name) {
     g_action_activate(g_action_map_lookup_action(G_ACTION_MAP(s->actions), name), nullptr);
 }
 
+
+// ---- The new-game benchmark: request to drawn board for the 40 choices, from a warm stock and
+// from an empty one, then the background refill's rate per bucket. Prints and quits. ----
+
+void bench_step(Screen* s);
+
+gboolean bench_step_idle(gpointer data) {
+    bench_step(static_cast<Screen*>(data));
+    return G_SOURCE_REMOVE;
+}
+
+Choice bench_choice(int index) { return Choice{index / 20, index / 10 % 2, index % 10}; }
+
+void bench_record(Screen* s, double ms) {
+    s->bench.ms[s->bench.phase].push_back(ms);
+    s->bench.waiting = false;
+    if (s->bench.timeout) g_source_remove(s->bench.timeout);
+    s->bench.timeout = 0;
+    ++s->bench.index;
+    g_idle_add(bench_step_idle, s);
+}
+
+void bench_drawn(Screen* s) {
+    if (s->bench.waiting && !s->job) bench_record(s, (g_get_monotonic_time() - s->bench.t0) / 1000.0);
+}
+
+void bench_print(Screen* s, int phase, const char* title) {
+    std::printf("%s (ms from request to drawn board; -1: none within the limit)\n", title);
+    std::printf("  %-16s %12s %12s %12s %12s\n", "difficulty", "square", "square x", "jigsaw", "jigsaw x");
+    std::vector<double> done;
+    for (int b = 0; b < 10; ++b) {
+        std::printf("  %-16s", bucket_title(the_engine(), b).c_str());
+        for (int kind = 0; kind < 4; ++kind) {
+            const size_t i = static_cast<size_t>(kind * 10 + b);
+            const double v = i < s->bench.ms[phase].size() ? s->bench.ms[phase][i] : -1;
+            std::printf(" %12.1f", v);
+            if (v >= 0) done.push_back(v);
+        }
+        std::printf("\n");
+    }
+    std::sort(done.begin(), done.end());
+    if (!done.empty())
+        std::printf("  %zu of 40 made; median %.1f ms, worst %.1f ms\n", done.size(), done[done.size() / 2], done.back());
+    std::fflush(stdout);
+}
+
+gboolean bench_refill_done(gpointer data) {
+    auto* s = static_cast<Screen*>(data);
+    const game::Stock::RefillStats st = s->stock->refill_stats();
+    s->stock->stop_refill();
+    std::printf("background refill from empty: %ld harvests in %.1f s; puzzles added per bucket (per minute)\n",
+                st.harvests, st.seconds);
+    std::printf("  %-16s %12s %12s %12s %12s\n", "difficulty", "square", "square x", "jigsaw", "jigsaw x");
+    for (int b = 0; b < 10; ++b) {
+        std::printf("  %-16s", bucket_title(the_engine(), b).c_str());
+        for (int kind = 0; kind < 4; ++kind)
+            std::printf(" %12.1f", st.seconds > 0 ? st.added[kind / 2][kind % 2][b] * 60.0 / st.seconds : 0.0);
+        std::printf("\n");
+    }
+    std::fflush(stdout);
+    act_quit(s);
+    return G_SOURCE_REMOVE;
+}
+
+gboolean bench_search_timeout(gpointer data) {
+    auto* s = static_cast<Screen*>(data);
+    s->bench.timeout = 0;
+    stop_job(s);
+    bench_record(s, -1);
+    return G_SOURCE_REMOVE;
+}
+
+void bench_step(Screen* s) {
+    if (s->bench.index == 40) {
+        bench_print(s, s->bench.phase, s->bench.phase == 0 ? "new game from a warm stock" : "new game from an empty stock");
+        s->bench.index = 0;
+        ++s->bench.phase;
+    }
+    if (s->bench.phase == 2) {
+        // Empty every choice, then let the refill run for a while.
+        game::GameRecord r;
+        for (int i = 0; i < 40; ++i) {
+            const Choice c = bench_choice(i);
+            while (s->stock->take(c.map_kind, c.adjacency, c.bucket, r)) {
+            }
+        }
+        const char* secs = g_getenv("QUADRILLO_BENCH_REFILL_S");
+        s->stock->start_refill();
+        g_timeout_add_seconds(secs ? static_cast<guint>(std::atoi(secs)) : 30, bench_refill_done, s);
+        return;
+    }
+    const Choice c = bench_choice(s->bench.index);
+    if (s->bench.phase == 1) {
+        game::GameRecord r;
+        while (s->stock->take(c.map_kind, c.adjacency, c.bucket, r)) {
+        }
+        const char* limit = g_getenv("QUADRILLO_BENCH_SEARCH_MS");
+        s->bench.timeout = g_timeout_add(limit ? static_cast<guint>(std::atoi(limit)) : 15000, bench_search_timeout, s);
+    }
+    s->bench.waiting = true;
+    s->bench.t0 = g_get_monotonic_time();
+    new_game_of(s, c);
+    board_changed(s->board);
+}
+
 // ---- Keys ----
 
 gboolean on_key(GtkWidget*, GdkEventKey* event, gpointer data) {
@@ -1125,6 +1241,12 @@ void start_screen(FlView* view, char** arguments) {
     s->tick_source = g_timeout_add(250, on_tick, s);
     refresh(s);
     fl_view_frame_ready(view);
+    if (g_getenv("QUADRILLO_BENCH_NEWGAME")) {
+        s->benchmarking = true;
+        s->bs.on_drawn = [s] { bench_drawn(s); };
+        g_signal_connect_swapped(view, "first-frame", G_CALLBACK(+[](Screen* s) { g_idle_add(bench_step_idle, s); }), s);
+        return;
+    }
     s->stock->start_refill();
 }
 
