@@ -122,6 +122,27 @@ class GameWindow(unittest.TestCase):
         _, err = p.communicate(timeout=10)
         self.assertIn("puzzle engine was not found", err)
 
+    def test_without_map_files_only_square_games_are_offered(self):
+        lib = os.path.join(self.home.path, "lib")
+        os.makedirs(lib)
+        engine = os.path.join(os.path.dirname(os.path.abspath(BIN)), "..", "lib", "libquorvel.so")
+        subprocess.run(["cp", engine, lib], check=True)
+        os.makedirs(self.home.game_dir)
+        with open(os.path.join(self.home.game_dir, "settings"), "w") as f:
+            f.write("map=1\nadjacency=1\n")  # the last choice was a jigsaw
+        p = self.start(QUADRILLO_ENGINE=os.path.join(lib, "libquorvel.so"))
+        self.assertEqual(len(wait_for_windows(self.xs, "Quadrillo")), 1)
+        deadline = time.time() + 20
+        save = os.path.join(self.home.game_dir, "current.game")
+        while time.time() < deadline and not os.path.exists(save):
+            time.sleep(0.1)
+        p.terminate()
+        _, err = p.communicate(timeout=10)
+        self.assertIn("jigsaw map files were not found", err)
+        with open(save, "rb") as f:
+            data = f.read()
+        self.assertEqual(int.from_bytes(data[5184 + 36:5184 + 40], "little"), 0, "a square game was started")
+
     def test_engine_without_a_call_is_named(self):
         with tempfile.TemporaryDirectory() as d:
             fake = os.path.join(d, "libquorvel.so")

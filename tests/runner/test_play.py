@@ -227,3 +227,55 @@ class Looks(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class Accessibility(unittest.TestCase):
+    """What assistive technology reads: a table of 81 cells, each with its row, column and content,
+    kept up to date as the player types. Runs inside its own session bus (dbus-run-session)."""
+
+    def test_cells_are_read_with_row_column_and_content(self):
+        import pyatspi  # the system's AT-SPI bindings
+
+        xs = XServer()
+        home = DataHome()
+        game = None
+        try:
+            env = {"NO_AT_BRIDGE": "0", "GTK_MODULES": "gail:atk-bridge"}
+            game = Game(xs, home, PUZZLE, **env)
+
+            def board():
+                for app in pyatspi.Registry.getDesktop(0):
+                    if app is None or "quadrillo" not in (app.name or ""):
+                        continue
+                    stack = [app]
+                    while stack:
+                        o = stack.pop()
+                        if o.getRoleName() == "table" and o.name == "Sudoku board":
+                            return o
+                        stack.extend(c for c in o if c is not None)
+                return None
+
+            table = None
+            for _ in range(100):
+                table = board()
+                if table:
+                    break
+                time.sleep(0.1)
+            self.assertIsNotNone(table, "the board is exposed as a table")
+            self.assertEqual(table.childCount, 81)
+            self.assertEqual(table[0].name, "Row 1, column 1: 5, given")
+            self.assertEqual(table[0].getRoleName(), "table cell")
+            self.assertEqual(table[2].name, "Row 1, column 3: empty")
+            self.assertTrue(table[2].getState().contains(pyatspi.STATE_SELECTED), "the first empty cell is selected")
+            game.keys("4", "Right", "shift+6", "shift+2")
+            deadline = time.time() + 5
+            while time.time() < deadline and table[3].name != "Row 1, column 4: marks 2 6":
+                time.sleep(0.1)
+            self.assertEqual(table[2].name, "Row 1, column 3: 4")
+            self.assertEqual(table[3].name, "Row 1, column 4: marks 2 6")
+            self.assertEqual(game.quit(), 0)
+        finally:
+            if game:
+                game.close()
+            xs.close()
+            home.close()
