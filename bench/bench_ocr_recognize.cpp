@@ -1,9 +1,11 @@
 // Whole-picture reading end to end (no known corners): grids read fully right, cells right and time per picture.
 //
-//   bench_ocr_recognize [--photos DIR] [--rendered N] [--seed S]
+//   bench_ocr_recognize [--photos DIR] [--list NAME] [--webcam DIR] [--webcam-list FILES] [--rendered N] [--seed S]
 //
-// Photos: each list of the set (v2_train.desc, v2_test.desc) on its own; the test list is only
-// measured, never tuned on. Rendered: N pictures for every page style and capture (clean
+// Photos: each list of the set (v2_train.desc, v2_test.desc) on its own, or only the one --list
+// names; the test list is only measured, never tuned on. Webcam: the raw colour shots of the
+// webcam set named by the comma-separated JSON files of --webcam-list (default its training and
+// validation files; its test file is for measurement only). Rendered: N pictures for every page style and capture (clean
 // screenshot, careful photo, rough phone photo) from seeds the digit trainer never used, regions,
 // diagonals and marks as the seed chooses. A cell is right when it reads its printed (or entered)
 // digit, or 0 when empty. Times are per call of sudoku_ocr_recognize on one thread.
@@ -63,8 +65,9 @@ struct Tally {
     }
 };
 
-void run_photos(const std::string& dir) {
+void run_photos(const std::string& dir, const std::string& only) {
     for (const char* list : {"v2_train.desc", "v2_test.desc"}) {
+        if (!only.empty() && only != list) continue;
         Tally t;
         int unreadable = 0, w = 0, h = 0;
         for (const ocr_data::Photo& p : ocr_data::load_photos(dir, list)) {
@@ -80,6 +83,81 @@ void run_photos(const std::string& dir) {
         t.print(std::string("photos ") + list);
         std::printf("  (largest %d x %d%s)\n", w, h,
                     unreadable ? (", " + std::to_string(unreadable) + " unreadable").c_str() : "");
+    }
+}
+
+// The text of a whole file, empty when it cannot be read.
+std::string slurp(const std::string& path) {
+    std::string text;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buf[65536];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+        std::fclose(f);
+    }
+    return text;
+}
+
+// The values of every `"key": value` in a JSON text, in order, as raw text (a number, or the
+// characters between the quotes of a string, or a whole array of strings).
+std::vector<std::string> json_values(const std::string& text, const std::string& key) {
+    std::vector<std::string> values;
+    const std::string quoted = "\"" + key + "\"";
+    for (size_t at = text.find(quoted); at != std::string::npos; at = text.find(quoted, at + 1)) {
+        size_t p = text.find(':', at + quoted.size());
+        if (p == std::string::npos) break;
+        p = text.find_first_not_of(" \t\r\n", p + 1);
+        if (p == std::string::npos) break;
+        size_t end;
+        if (text[p] == '"') end = text.find('"', p + 1), ++p;
+        else if (text[p] == '[') end = text.find(']', p), ++p;
+        else end = text.find_first_of(",}\r\n", p);
+        if (end == std::string::npos) break;
+        values.push_back(text.substr(p, end - p));
+    }
+    return values;
+}
+
+// The webcam set: puzzles.json gives each puzzle's nine rows (space for empty), each list file
+// maps shots to puzzles; the shots are read from raw/ in colour.
+void run_webcam(const std::string& dir, const std::string& lists) {
+    const std::string puzzles = slurp(dir + "/puzzles.json");
+    const std::vector<std::string> ids = json_values(puzzles, "id"), rows = json_values(puzzles, "initialValues");
+    for (size_t from = 0; from < lists.size();) {
+        size_t comma = lists.find(',', from);
+        if (comma == std::string::npos) comma = lists.size();
+        const std::string list = lists.substr(from, comma - from);
+        from = comma + 1;
+        const std::string text = slurp(dir + "/" + list);
+        const std::vector<std::string> pid = json_values(text, "puzzleId"), url = json_values(text, "url");
+        Tally t;
+        int skipped = 0;
+        for (size_t k = 0; k < pid.size() && k < url.size(); ++k) {
+            const size_t slash = url[k].rfind('/');
+            const std::string path = dir + "/raw/" + url[k].substr(slash + 1);
+            int truth[81] = {};
+            bool known = false;
+            for (size_t j = 0; j < ids.size() && j < rows.size() && !known; ++j) {
+                if (ids[j] != pid[k]) continue;
+                // rows[j] holds nine quoted strings of nine characters
+                int cell = 0;
+                for (size_t q = rows[j].find('"'); q != std::string::npos && cell < 81; q = rows[j].find('"', q + 11)) {
+                    for (int c = 0; c < 9 && q + 1 + c < rows[j].size(); ++c) {
+                        const char ch = rows[j][q + 1 + c];
+                        truth[cell++] = ch >= '1' && ch <= '9' ? ch - '0' : 0;
+                    }
+                }
+                known = cell == 81;
+            }
+            imageio::Image img;
+            if (!known || !imageio::read_image(path, img)) {
+                ++skipped;
+                continue;
+            }
+            t.read(img, truth);
+        }
+        t.print("webcam " + list);
+        if (skipped) std::printf("  (%d skipped: unreadable or no puzzle)\n", skipped);
     }
 }
 
@@ -123,16 +201,21 @@ void run_rendered(int n, uint64_t seed) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string photos = "/work/shared/data/ocr/photos-newspaper";
+    std::string photos = "/work/shared/data/ocr/photos-newspaper", only;
+    std::string webcam = "/work/shared/data/ocr/photos-webcam", webcam_lists = "training-data.json,validation-data.json";
     int rendered = 50;
     uint64_t seed = 90000000;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--photos")) photos = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--list")) only = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--webcam")) webcam = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--webcam-list")) webcam_lists = argv[i + 1];
         else if (!std::strcmp(argv[i], "--rendered")) rendered = std::atoi(argv[i + 1]);
         else if (!std::strcmp(argv[i], "--seed")) seed = std::strtoull(argv[i + 1], nullptr, 10);
     }
     std::printf("sudoku_ocr_recognize end to end\n");
-    if (!photos.empty()) run_photos(photos);
+    if (!photos.empty()) run_photos(photos, only);
+    if (!webcam.empty() && !webcam_lists.empty()) run_webcam(webcam, webcam_lists);
 #ifdef QUADRILLO_HAVE_RENDER
     if (rendered > 0) run_rendered(rendered, seed);
 #else
