@@ -119,7 +119,8 @@ void sudoku_maxed_digits(SudokuHandle* h, int* flags);
 /* ---- Pictures ----
  * A picture is w x h pixels, row-major without gaps, bpp bytes per pixel (1 grey, 2 grey and one
  * ignored byte, 3 RGB, 4 RGB and one ignored byte). Every picture call returns 0 without reading a
- * pixel when pixels is null, w or h is below 27, bpp is outside 1..4, or its output is null. */
+ * pixel when pixels is null, w or h is below 27, w * h is above 100,000,000 (100 megapixels), bpp is
+ * outside 1..4, or its output is null. */
 
 /* Reads the puzzle in the picture: out[81] gets the digit 1..9 of every cell, row-major, 0 for an
  * empty or unreadable cell. When the first reading repeats a digit in a row, column or box, other

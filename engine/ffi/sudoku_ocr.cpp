@@ -11,9 +11,14 @@
 
 namespace {
 
+// The largest picture the reader takes, in pixels. Below it every size product the reader forms
+// (w * h * bpp at most 4e8) fits an int, and a reading stays within a few seconds and a few GB.
+constexpr long long kMaxPicturePixels = 100'000'000;
+
 // Every picture call refuses these before it touches a pixel.
 bool picture_args_ok(const unsigned char* pixels, int w, int h, int bpp) {
-    return pixels && w >= 27 && h >= 27 && bpp >= 1 && bpp <= 4;
+    return pixels && w >= 27 && h >= 27 && bpp >= 1 && bpp <= 4 &&
+           static_cast<long long>(w) * static_cast<long long>(h) <= kMaxPicturePixels;
 }
 
 }  // namespace

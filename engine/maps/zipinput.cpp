@@ -2,6 +2,7 @@
 #include "maps/zipinput.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -23,8 +24,12 @@ unsigned char* get_zipped_file_contents(const std::string& path, uint64_t* lengt
     if (limit <= 0) return nullptr;
     auto* out = static_cast<unsigned char*>(std::calloc(static_cast<size_t>(limit), 1));
     if (!out) return nullptr;
-    FileGuard file{open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-    off_t size = file.fd >= 0 ? lseek(file.fd, 0, SEEK_END) : -1;
+    // Non-blocking, so that a FIFO or a device in place of a map file cannot hang the open; then
+    // only a regular file is read.
+    FileGuard file{open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)};
+    struct stat st {};
+    const bool regular = file.fd >= 0 && fstat(file.fd, &st) == 0 && S_ISREG(st.st_mode);
+    off_t size = regular ? lseek(file.fd, 0, SEEK_END) : -1;
     if (size > kCompressedFileGuard) {
         std::printf("%s is %ld bytes, over the %d byte compressed-file guard\n", path.c_str(),
                     static_cast<long>(size), static_cast<int>(kCompressedFileGuard));
