@@ -21,8 +21,7 @@ bool valid_rc(const PUZZLE_CELL& c) { return c.row >= 0 && c.row < 9 && c.col >=
 // The common start of every generation call: fresh flags, a map, an empty grid on it and a
 // random solution. Returns false (after saying so as `caller`) when the solution could not be built.
 bool start_generation(Puzzle* h, int map_kind, int adjacency, int quality, const char* caller) {
-    h->cancelled = 0;
-    h->fill_stopped = 0;
+    h->set_stop_flags(false);
     GroupMap map{};
     map.mapType = map_kind == 1 ? MAP_IRREGULAR : MAP_SQUARE;
     map.fellBackToSquare = false;
@@ -39,7 +38,7 @@ bool start_generation(Puzzle* h, int map_kind, int adjacency, int quality, const
         std::fprintf(stderr, "%s: construct_solution failed\n", caller);
         return false;
     }
-    return !h->cancelled && !h->fill_stopped;
+    return !h->cancel_requested() && !h->fill_stop_requested();
 }
 
 }  // namespace
@@ -65,8 +64,7 @@ void sudoku_free(Puzzle* h) {
 
 void sudoku_cancel(Puzzle* h) {
     if (!h) return;
-    h->cancelled = 1;
-    h->fill_stopped = 1;
+    h->set_stop_flags(true);
 }
 
 void sudoku_set_deadline_ms(Puzzle* h, int ms) {
@@ -159,7 +157,7 @@ int sudoku_generate(Puzzle* h, int map_kind, int adjacency, int quality, int req
         std::fprintf(stderr, "sudoku_generate: construct_puzzle failed\n");
         return 0;
     }
-    if (h->cancelled) return 0;
+    if (h->cancel_requested()) return 0;
     h->convert_to_playing_form();
     h->define_are_neighbors_array();
     return 1;

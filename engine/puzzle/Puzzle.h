@@ -1,6 +1,7 @@
 // The Puzzle record: 81 cells with their house rings, the game record layout and the grid operations.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -150,8 +151,10 @@ struct Puzzle {
     ADJACENCY_TYPE adjacency;
     UI_QUALITY quality;
     // --- end of the game record ---
-    volatile uint8_t cancelled;     // stops clue removal and the technique solver
-    volatile uint8_t fill_stopped;  // stops solution construction
+    // Stop requests. sudoku_cancel may set them from another thread while a generation runs, so
+    // outside single-threaded tests they are read and written only through the atomic helpers below.
+    uint8_t cancelled;     // stops clue removal and the technique solver
+    uint8_t fill_stopped;  // stops solution construction
     uint8_t spare_flags[2];
     int64_t deadline_ms;  // steady-clock deadline of solution construction, <= 0: none
     int32_t fill_calls;   // fill steps made while a deadline was set
@@ -217,6 +220,22 @@ struct Puzzle {
     template <typename F>
     bool any_house(F f);
     int solve(METHOD_TYPE level);
+
+    // The stop flags as atomics over the plain bytes of the record (the layout stays as stored).
+    bool cancel_requested() const { return load_flag(cancelled); }
+    bool fill_stop_requested() const { return load_flag(fill_stopped); }
+    void stop_fill() { store_flag(fill_stopped, 1); }
+    // Sets (cancel) or clears (start of a generation) both flags.
+    void set_stop_flags(bool stop) {
+        store_flag(cancelled, stop);
+        store_flag(fill_stopped, stop);
+    }
+    static uint8_t load_flag(const uint8_t& flag) {
+        return std::atomic_ref<uint8_t>(const_cast<uint8_t&>(flag)).load(std::memory_order_relaxed);
+    }
+    static void store_flag(uint8_t& flag, bool value) {
+        std::atomic_ref<uint8_t>(flag).store(value ? 1 : 0, std::memory_order_relaxed);
+    }
     int solve_by_recursion(METHOD_TYPE level);
     bool simplify(METHOD_TYPE m);
     bool exhaustive_simple_elimination();
@@ -355,4 +374,6 @@ static_assert(offsetof(Puzzle, map_type) == 5220);
 static_assert(offsetof(Puzzle, adjacency) == 5224);
 static_assert(offsetof(Puzzle, quality) == 5228);
 static_assert(offsetof(Puzzle, cancelled) == GAME_RECORD_BYTES);
+static_assert(offsetof(Puzzle, fill_stopped) == GAME_RECORD_BYTES + 1);
+static_assert(std::atomic_ref<uint8_t>::required_alignment == 1 && std::atomic_ref<uint8_t>::is_always_lock_free);
 static_assert(sizeof(MAP_TYPE) == 4 && sizeof(ADJACENCY_TYPE) == 4 && sizeof(UI_QUALITY) == 4);

@@ -195,7 +195,7 @@ void Puzzle::make_solvable_puzzle() {
     const auto ceiling = static_cast<METHOD_TYPE>(atom.technique);
     const ClueCounter counter(*this);
     solve_clues(*this, ceiling, counter);
-    while (technique_counts[SLOT_UNSOLVED] != 0 && !cancelled) {
+    while (technique_counts[SLOT_UNSOLVED] != 0 && !cancel_requested()) {
         PUZZLE_CELL** before = next_added_clue;
         add_a_clue_or_two();
         if (next_added_clue == before) break;  // the pool is spent
@@ -272,7 +272,7 @@ int Puzzle::make_puzzle(UI_QUALITY effort) {
     if (!kept) std::abort();
 
     while (itries < tries) {
-        if (cancelled) break;
+        if (cancel_requested()) break;
         make_solvable_puzzle();
         int r = remove_clues_returning_rating(static_cast<long>(std::time(nullptr)) + kRemovalSeconds, 1);
         const int givens = technique_counts[SLOT_GIVENS];
@@ -294,7 +294,7 @@ int Puzzle::make_puzzle(UI_QUALITY effort) {
     }
 
     if (best > 0) {
-        if (cancelled) {
+        if (cancel_requested()) {
             const long elapsed = static_cast<long>(std::time(nullptr) - start);
             const bool late_ok = quality >= 7 && (elapsed >= kLateAcceptSeconds || kept->counts[SLOT_GIVENS] <= n_clues + 2);
             if (!late_ok) {

@@ -128,11 +128,11 @@ bool Puzzle::exclude_value_from_future_cells(const PUZZLE_CELL* placed, PUZZLE_C
 
 // One search step's checks: the stop flag, the deadline (read every 1024 steps) and the budget.
 bool Puzzle::fill_step_allowed() {
-    if (fill_stopped) return false;
+    if (fill_stop_requested()) return false;
     if (deadline_ms > 0) {
         fill_calls = static_cast<int32_t>(static_cast<uint32_t>(fill_calls) + 1);
         if (fill_calls % 1024 == 0 && steady_now_ms() >= deadline_ms) {
-            fill_stopped = 1;
+            stop_fill();
             return false;
         }
     }
@@ -176,7 +176,7 @@ bool Puzzle::construct_solution() {
     if (!save) std::abort();
     const bool boxes = groups_are_boxes();
     int budget = kFirstFillBudget;
-    while (!ok && !fill_stopped) {
+    while (!ok && !fill_stop_requested()) {
         initialize_first_group();
         fill_budget = budget;
         // A cell that sees every digit of the first group sees nine distinct digits whatever their

@@ -64,7 +64,7 @@ int Puzzle::solve(METHOD_TYPE level) {
 }
 
 int Puzzle::solve_by_recursion(METHOD_TYPE m) {
-    if (cancelled) return SOLVE_CANCELLED;
+    if (cancel_requested()) return SOLVE_CANCELLED;
     if (m == METHOD_NAKED_SINGLES) {
         if (!exhaustive_simple_elimination()) return NOT_SOLVED_STUCK;
         ++technique_counts[METHOD_NAKED_SINGLES];
