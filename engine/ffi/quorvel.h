@@ -202,15 +202,55 @@ const char* gen_bucket_name(int index);
 const char* gen_map_name(int map_type);
 const char* gen_adj_name(int adjacency);
 
-/* Classifies clues[81] on groups[81] into *out; 1, or 0 for a null pointer or refused grids. */
+/* Classifies clues[81] on groups[81] into *out; 1, or 0 for a null pointer or refused grids. With a
+ * time limit set on the thread (below), 2 when it ran out first: out->label is "undecided", bucket -1,
+ * solvable and unique 0, and the cells hold what the ladder found by then. */
 int sudoku_classify_clues(const int* clues, const int* groups, int map_kind, int adjacency, ClassifyInfo* out);
 /* The same for the clues and groups of a game; 0 for a null handle or out, or broken stored cells. */
 int sudoku_classify_handle(SudokuHandle* h, int map_kind, int adjacency, ClassifyInfo* out);
+/* Extension: bounds every later classification on the calling thread (sudoku_classify_clues,
+ * sudoku_classify_handle, classify_puzzle and its variants, harvests) to ms milliseconds of the
+ * steady clock each; ms <= 0 removes the bound (the default). A grid whose exact search would run
+ * for seconds (few clues, or a map that allows no solution) then comes back undecided instead of
+ * holding the thread; one decided within the limit gets the same verdict as without it. For
+ * classify_puzzle an undecided grid is "unsolvable" with budget_exhausted 1. Other threads keep
+ * their own setting. */
+void sudoku_set_classify_time_limit(int ms);
 /* The candidates of the game's clue grid just before technique `level` would be needed, into out[81]. */
 int sudoku_candidate_state_handle(SudokuHandle* h, int map_kind, int adjacency, int level, int* out);
 /* Turns 5184 puzzle bytes in place by symmetry `type` (0..7) and renames the digits: permutation[i] is
  * the new digit for digit i + 1. Any invalid request leaves the bytes unchanged. */
 void sudoku_transform_puzzle(void* bytes, unsigned type, const int* permutation);
+
+/* ---- The next step (an extension beyond the original set of calls) ----
+ * For hints: the easiest technique of the ladder that makes progress in a position, the cells and
+ * houses that make it and what it does. It reuses the technique solver's own steps and settles the
+ * solution of the givens first, so it never reports a step that removes a solution digit. */
+
+/* What sudoku_next_step fills (800 bytes). */
+typedef struct SudokuStep {
+    int status;             /* 1 a step; 0 none left (every cell shown); -1 bad input (null givens or groups,
+                               values out of range, groups not nine of nine); -2 a shown digit is wrong;
+                               -3 the givens do not have exactly one solution; -4 undecided (search budget) */
+    int level;              /* ladder index 0..15 (0 naked single .. 15 forcing net), 16 trial and error, else -1 */
+    int method;             /* the solver's technique number, -1 without a step */
+    int wrong_cell;         /* status -2: the first cell, row-major, whose answer differs from the solution; else -1 */
+    char name[48];          /* the technique's name for people ("Hidden single"), "" without a step */
+    unsigned char pattern[81]; /* 1 for the cells that make the step: a single's cell, or the open cells that hold
+                                  a removed digit and see every cell losing it */
+    unsigned char reserved[3];
+    unsigned int houses;    /* bit h for house h: 0..8 rows, 9..17 columns, 18..26 groups, 27 diagonal, 28 anti-diagonal */
+    int placed[81];         /* the digit the step places in each cell, 0 elsewhere */
+    int removed[81];        /* the candidates it removes from each cell, bit d for digit d */
+} SudokuStep;
+
+/* The next step for givens[81] (0..9), the player's answers[81] (0..9, may be null) and candidates[81]
+ * (masks of bits 1..9, may be null; 0 in a cell means no marks there, so all its houses allow) on
+ * groups[81] (0..8). Candidates are narrowed to what the houses allow and never lose the solution digit.
+ * node_budget bounds the search that settles the solution (<= 0: ten million nodes). Returns 1 when
+ * out->status is 1, else 0 (and 0 for a null out). Safe on several threads at once. */
+int sudoku_next_step(const int* givens, const int* answers, const int* candidates, const int* groups, int map_kind,
+                     int adjacency, long node_budget, SudokuStep* out);
 
 /* ---- Harvests and stock depths ----
  * A harvest makes one random solution (map kind 1 = jigsaw, adjacency 1 = x) and digs it down one clue
