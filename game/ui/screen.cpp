@@ -92,6 +92,7 @@ struct Screen {
         std::vector<double> ms[2];
     } bench;
     bool benchmarking = false;
+    bool starting = true;  // until the first frame is asked for
 };
 
 Screen* g_screen = nullptr;
@@ -428,9 +429,10 @@ void show_mark_popover(Screen* s, int cell) {
 void import_line(Screen* s, const frontend::PuzzleLine& line, int adjacency, const char* origin) {
     if (!s->engine_ok) return;
     std::shared_ptr<Job> job = start_import(the_engine(), line, adjacency);
-    // Most puzzles are judged in a few milliseconds: wait briefly so the board shows at once; a
-    // slow one is finished by the poll while the window stays responsive.
-    for (int i = 0; i < 60 && !job->done; ++i) g_usleep(5000);
+    // Most puzzles are judged in a few milliseconds. Before the first frame, wait briefly so the
+    // window opens on the puzzle asked for; later, and for a slow one, the poll finishes the job
+    // while the window stays responsive.
+    for (int i = 0; s->starting && i < 60 && !job->done; ++i) g_usleep(5000);
     if (job->done) {
         apply_import(s, *job, origin);
         return;
@@ -1240,6 +1242,7 @@ void start_screen(FlView* view, char** arguments) {
     s->last_tick = g_get_monotonic_time();
     s->tick_source = g_timeout_add(250, on_tick, s);
     refresh(s);
+    s->starting = false;
     fl_view_frame_ready(view);
     if (g_getenv("QUADRILLO_BENCH_NEWGAME")) {
         s->benchmarking = true;
