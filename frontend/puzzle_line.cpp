@@ -9,6 +9,26 @@ void square_groups(int* groups) {
     for (int k = 0; k < 81; ++k) groups[k] = (k / 27) * 3 + (k % 9) / 3;
 }
 
+int disconnected_group(const int* groups) {
+    for (int g = 0; g < 9; ++g) {
+        int stack[81], n = 0, size = 0, reached = 0;
+        bool seen[81] = {};
+        for (int k = 0; k < 81; ++k)
+            if (groups[k] == g) {
+                ++size;
+                if (!n && !reached) seen[k] = true, stack[n++] = k, reached = 1;
+            }
+        while (n) {
+            const int k = stack[--n], r = k / 9, c = k % 9;
+            const int next[4] = {r > 0 ? k - 9 : -1, r < 8 ? k + 9 : -1, c > 0 ? k - 1 : -1, c < 8 ? k + 1 : -1};
+            for (int j : next)
+                if (j >= 0 && !seen[j] && groups[j] == g) seen[j] = true, stack[n++] = j, ++reached;
+        }
+        if (reached != size) return g;
+    }
+    return -1;
+}
+
 bool parse_puzzle_line(const std::string& text, PuzzleLine& out, std::string& why) {
     std::string s;
     for (char c : text)
@@ -48,6 +68,10 @@ bool parse_puzzle_line(const std::string& text, PuzzleLine& out, std::string& wh
                       std::to_string(size[g]);
                 return false;
             }
+        if (const int g = disconnected_group(p.groups); g >= 0) {
+            why = "group " + std::to_string(g) + " of the group map is not one connected piece";
+            return false;
+        }
         p.has_groups = true;
     } else {
         square_groups(p.groups);

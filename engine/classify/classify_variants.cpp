@@ -9,15 +9,16 @@ ClassifyResult classify_puzzle_best_orientation(int map_type, int adjacency, con
     const MAP_TYPE map = map_type == MAP_IRREGULAR ? MAP_IRREGULAR : MAP_SQUARE;
     const ADJACENCY_TYPE adj = adjacency == ADJ_X ? ADJ_X : ADJ_REGULAR;
     if (orientation) *orientation = 0;
+    const int64_t deadline_ms = classify_deadline();  // one for all eight orientations
     if (!classify_input_is_valid(clues, groups) || !clues_are_consistent(adj, clues, groups))
-        return classify_puzzle(map_type, adjacency, clues, groups, budget);
+        return classify_puzzle_until(map_type, adjacency, clues, groups, budget, deadline_ms);
     ClassifyResult best{};
     int best_t = -1, best_bucket = 0;
     for (int t = 0; t < 8; ++t) {
         int c[9][9], g[9][9];
         orient_grid(t, clues, c);
         orient_grid(t, groups, g);
-        const ClassifyResult r = classify_impl(map, adj, c, g, budget);
+        const ClassifyResult r = classify_impl(map, adj, c, g, budget, deadline_ms);
         if (!r.solvable || !r.unique || r.budget_exhausted) continue;
         const int bucket = gen_bucket_index(r.label);
         if (best_t >= 0 && !(bucket < best_bucket || (bucket == best_bucket && r.level < best.level))) continue;
@@ -25,7 +26,7 @@ ClassifyResult classify_puzzle_best_orientation(int map_type, int adjacency, con
         best_t = t;
         best_bucket = bucket;
     }
-    if (best_t < 0) return classify_puzzle(map_type, adjacency, clues, groups, budget);
+    if (best_t < 0) return classify_puzzle_until(map_type, adjacency, clues, groups, budget, deadline_ms);
     ClassifyResult out = best;
     for (int row = 0; row < 9; ++row)
         for (int col = 0; col < 9; ++col) {

@@ -6,6 +6,8 @@
 #include <memory>
 #include <mutex>
 
+#include "util/utility.h"
+
 namespace matrix_engine {
 
 namespace {
@@ -183,9 +185,17 @@ bool contradiction(const Ops& ops, const Vec& cand, const Vec& fixed) {
     return contradiction(ops, m);
 }
 
-int count_completions_collect(const Ops& ops, Vec cand, Vec fixed, int limit, int (*out)[81], int n_collected,
-                              long& budget) {
+namespace {
+
+// The search under both bounds: the node budget, and a steady-clock deadline (0: none) read every
+// 1024 nodes, which ends the search by emptying the budget.
+int count_until(const Ops& ops, Vec cand, Vec fixed, int limit, int (*out)[81], int n_collected, long& budget,
+                int64_t deadline_ms) {
     if (budget-- <= 0) return -1;
+    if (deadline_ms > 0 && (budget & 1023) == 0 && steady_now_ms() >= deadline_ms) {
+        budget = 0;
+        return -1;
+    }
     CellMasks m;
     if (!propagate(ops, cand, fixed, true, m) || contradiction(ops, m)) return 0;
     int best = -1, best_n = 10;
@@ -206,11 +216,23 @@ int count_completions_collect(const Ops& ops, Vec cand, Vec fixed, int limit, in
         if (!(best_mask >> d & 1)) continue;
         Vec f = fixed;
         f.set(9 * best + d);
-        const int r = count_completions_collect(ops, cand, f, limit - found, out, n_collected + found, budget);
+        const int r = count_until(ops, cand, f, limit - found, out, n_collected + found, budget, deadline_ms);
         if (r < 0) return -1;
         found += r;
     }
     return found;
+}
+
+}  // namespace
+
+int count_completions_collect(const Ops& ops, Vec cand, Vec fixed, int limit, int (*out)[81], int n_collected,
+                              long& budget) {
+    return count_until(ops, cand, fixed, limit, out, n_collected, budget, 0);
+}
+
+int count_completions_until(const Ops& ops, Vec cand, Vec fixed, int limit, int (*out)[81], long& budget,
+                            int64_t deadline_ms) {
+    return count_until(ops, cand, fixed, limit, out, 0, budget, deadline_ms);
 }
 
 }  // namespace matrix_engine

@@ -54,4 +54,9 @@ bool contradiction(const Ops& ops, const Vec& cand, const Vec& fixed);
 int count_completions_collect(const Ops& ops, Vec cand, Vec fixed, int limit, int (*out)[81], int n_collected,
                               long& budget);
 
+// The same count from the top, also ending (with -1, the budget then emptied) once the steady clock
+// passes deadline_ms; 0 or less means no deadline.
+int count_completions_until(const Ops& ops, Vec cand, Vec fixed, int limit, int (*out)[81], long& budget,
+                            int64_t deadline_ms);
+
 }  // namespace matrix_engine

@@ -8,10 +8,17 @@
 #include "classify/canonical_form.h"
 #include "classify/matrix_engine.h"
 #include "puzzle/set_bit_array.h"
+#include "util/utility.h"
 
 namespace {
 
 constexpr long kNoBudget = 1L << 62;
+
+// Per thread, so that a caller that must stay responsive can bound its own classifications without
+// touching those of other threads.
+thread_local int t_time_limit_ms = 0;
+
+bool past(int64_t deadline_ms) { return deadline_ms > 0 && steady_now_ms() >= deadline_ms; }
 
 // A Puzzle on the heap for one classification, released with its neighbour table.
 struct ScratchPuzzle {
@@ -137,7 +144,7 @@ int brute_force_fallback(MAP_TYPE map, ADJACENCY_TYPE adjacency, const int clues
 
 // Settles the count of a grid the ladder left unfinished.
 void decide_by_search(ClassifyResult& r, MAP_TYPE map, ADJACENCY_TYPE adjacency, const int clues[9][9],
-                      const int groups[9][9], long budget) {
+                      const int groups[9][9], long budget, int64_t deadline_ms) {
     const matrix_engine::Ops* ops = matrix_engine::compile(adjacency == ADJ_X, groups);
     matrix_engine::Vec fixed{};
     for (int k = 0; k < N_CELLS; ++k)
@@ -145,9 +152,10 @@ void decide_by_search(ClassifyResult& r, MAP_TYPE map, ADJACENCY_TYPE adjacency,
     const bool bounded = budget > 0;
     long left = bounded ? budget : kNoBudget;
     int out[2][81] = {};  // the counter writes the first two completions it finds
-    int count = ops ? matrix_engine::count_completions_collect(*ops, matrix_engine::full_vec(), fixed, 2, out, 0, left)
+    int count = ops ? matrix_engine::count_completions_until(*ops, matrix_engine::full_vec(), fixed, 2, out, left,
+                                                             deadline_ms)
                     : -1;
-    if (count < 0 && bounded) {
+    if (count < 0 && (bounded || deadline_ms > 0)) {
         r.budget_exhausted = 1;
         return;
     }
@@ -220,9 +228,14 @@ void setup_for_classify(Puzzle& p, MAP_TYPE map, ADJACENCY_TYPE adjacency, const
     p.build_group_overlap();
 }
 
+void set_classify_time_limit(int ms) { t_time_limit_ms = ms > 0 ? ms : 0; }
+
+int64_t classify_deadline() { return t_time_limit_ms > 0 ? steady_now_ms() + t_time_limit_ms : 0; }
+
 ClassifyResult classify_impl(MAP_TYPE map, ADJACENCY_TYPE adjacency, const int clues[9][9], const int groups[9][9],
-                             long budget) {
+                             long budget, int64_t deadline_ms) {
     ClassifyResult r = fresh_result(clues);
+    bool out_of_time = false;
     bool solved_before[N_CELLS];
     for (int k = 0; k < N_CELLS; ++k) solved_before[k] = r.cell_given[k];
     {
@@ -249,12 +262,18 @@ ClassifyResult classify_impl(MAP_TYPE map, ADJACENCY_TYPE adjacency, const int c
                 r.solved = 1;
                 break;
             }
+            if (past(deadline_ms)) {
+                out_of_time = true;
+                break;
+            }
         }
     }
     if (r.solved) {
         r.solvable = r.unique = 1;
+    } else if (out_of_time) {
+        r.budget_exhausted = 1;
     } else {
-        decide_by_search(r, map, adjacency, clues, groups, budget);
+        decide_by_search(r, map, adjacency, clues, groups, budget, deadline_ms);
     }
     name_verdict(r, map, adjacency);
     return r;
@@ -276,6 +295,13 @@ extern "C" {
 
 ClassifyResult classify_puzzle(int map_type, int adjacency, const int clues[9][9], const int groups[9][9],
                                long budget) {
+    return classify_puzzle_until(map_type, adjacency, clues, groups, budget, classify_deadline());
+}
+
+}  // extern "C"
+
+ClassifyResult classify_puzzle_until(int map_type, int adjacency, const int clues[9][9], const int groups[9][9],
+                                     long budget, int64_t deadline_ms) {
     const MAP_TYPE map = map_type == MAP_IRREGULAR ? MAP_IRREGULAR : MAP_SQUARE;
     const ADJACENCY_TYPE adj = adjacency == ADJ_X ? ADJ_X : ADJ_REGULAR;
     if (!classify_input_is_valid(clues, groups)) {
@@ -285,7 +311,7 @@ ClassifyResult classify_puzzle(int map_type, int adjacency, const int clues[9][9
     if (!clues_are_consistent(adj, clues, groups)) return refused(clues, "No solution — the given digits contradict");
     int canon_clues[9][9], canon_groups[9][9];
     const CanonicalLabels labels = canonicalize(clues, groups, canon_clues, canon_groups);
-    const ClassifyResult c = classify_impl(map, adj, canon_clues, canon_groups, budget);
+    const ClassifyResult c = classify_impl(map, adj, canon_clues, canon_groups, budget, deadline_ms);
     ClassifyResult r = c;
     for (int row = 0; row < 9; ++row)
         for (int col = 0; col < 9; ++col) {
@@ -298,6 +324,8 @@ ClassifyResult classify_puzzle(int map_type, int adjacency, const int clues[9][9
         }
     return r;
 }
+
+extern "C" {
 
 int candidate_state_at_level(int map_type, int adjacency, const int clues[9][9], const int groups[9][9], int method,
                              int* out) {

@@ -18,9 +18,19 @@ bool clues_are_consistent(ADJACENCY_TYPE adjacency, const int clues[9][9], const
 // frees its neighbour table.
 void setup_for_classify(Puzzle& p, MAP_TYPE map, ADJACENCY_TYPE adjacency, const int clues[9][9],
                         const int groups[9][9]);
-// The classification of valid, consistent grids in the orientation they come in.
+// The classification of valid, consistent grids in the orientation they come in. With deadline_ms > 0
+// it stops once the steady clock passes it, between ladder levels or in the search, and reports the
+// grid undecided (budget_exhausted) like a search that ran out of nodes.
 ClassifyResult classify_impl(MAP_TYPE map, ADJACENCY_TYPE adjacency, const int clues[9][9], const int groups[9][9],
-                             long budget);
+                             long budget, int64_t deadline_ms = 0);
+// classify_puzzle with a steady-clock deadline (0: none).
+ClassifyResult classify_puzzle_until(int map_type, int adjacency, const int clues[9][9], const int groups[9][9],
+                                     long budget, int64_t deadline_ms);
+
+// The calling thread's time limit for each classification (ms <= 0: none), and the deadline it gives
+// a classification that starts now (0 without a limit).
+void set_classify_time_limit(int ms);
+int64_t classify_deadline();
 
 // The hardest technique with a positive count in counts (indexed by METHOD_TYPE, at least 52 entries).
 METHOD_TYPE hardest_method_used(const int* counts);

@@ -76,7 +76,9 @@ int sudoku_classify_clues(const int* clues, const int* groups, int map_kind, int
     if (!classify_input_is_valid(c, g)) return 0;
     initialize_comb_routine();
     const ClassifyResult r = classify_puzzle(map_kind == 1, adjacency == 1, c, g, 0);
-    out->bucket = bucket_of(r.label);
+    // Only the thread's time limit (sudoku_set_classify_time_limit) can leave a grid undecided here.
+    const bool undecided = r.budget_exhausted;
+    out->bucket = undecided ? -1 : bucket_of(r.label);
     out->level = r.level;
     out->solvable = r.solvable;
     out->unique = r.unique;
@@ -87,10 +89,13 @@ int sudoku_classify_clues(const int* clues, const int* groups, int map_kind, int
         out->cell_digit[k] = r.cell_digit[k];
         out->cell_given[k] = r.cell_given[k];
     }
-    copy_text(out->label, sizeof out->label, r.label);
-    copy_text(out->description, sizeof out->description, r.description);
-    return 1;
+    copy_text(out->label, sizeof out->label, undecided ? "undecided" : r.label);
+    copy_text(out->description, sizeof out->description,
+              undecided ? "Undecided — the time limit ran out" : r.description);
+    return undecided ? 2 : 1;
 }
+
+void sudoku_set_classify_time_limit(int ms) { set_classify_time_limit(ms); }
 
 int sudoku_classify_handle(SudokuHandle* h, int map_kind, int adjacency, ClassifyInfo* out) {
     if (!h || !out) return 0;

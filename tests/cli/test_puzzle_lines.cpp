@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli.h"
+#include "puzzle_line.h"
 
 namespace {
 
@@ -67,6 +68,30 @@ TEST(PuzzleLines, RandomAndMutatedLinesAreRefusedWithAReasonOrAcceptedSound) {
         }
     }
     EXPECT_GT(accepted, 100);  // the mutations keep some lines valid
+}
+
+TEST(PuzzleLines, MapsWithAGroupInTwoPiecesAreRefusedByBothParsers) {
+    // Nine groups of nine, but cell r5c4 of group 0 lies apart from the rest of it.
+    const std::string split =
+        "..3..9...329.1...6............................................................... "
+        "012223333011222333011222634011555444511058664000555664077888364777888664777758864";
+    cli::Grid g;
+    std::string why;
+    EXPECT_FALSE(cli::parse_puzzle(split, 1, g, why));
+    EXPECT_NE(why.find("group 0 is not one connected piece"), std::string::npos) << why;
+    frontend::PuzzleLine line;
+    why.clear();
+    EXPECT_FALSE(frontend::parse_puzzle_line(split, line, why));
+    EXPECT_NE(why.find("group 0"), std::string::npos) << why;
+    // A real jigsaw, and the boxes, are one piece per group.
+    EXPECT_TRUE(cli::parse_puzzle(kJigsaw, 0, g, why)) << why;
+    EXPECT_TRUE(frontend::parse_puzzle_line(kJigsaw, line, why)) << why;
+    EXPECT_EQ(frontend::disconnected_group(line.groups), -1);
+    frontend::square_groups(line.groups);
+    EXPECT_EQ(frontend::disconnected_group(line.groups), -1);
+    // Touching only at a corner does not join two cells.
+    std::swap(line.groups[20], line.groups[30]);  // r3c3 of box 0 trades places with r4c4 of box 4
+    EXPECT_EQ(frontend::disconnected_group(line.groups), 0);
 }
 
 TEST(PuzzleLines, AcceptedLinesPrintBackAsTheyWereRead) {

@@ -58,6 +58,15 @@ expect_status 0 "$Q" solve -p "$example"; out_is "1 $example"
 [ "${example:0:1}" = 1 ] || fail "the example solution ignores the clue"
 expect_status 0 "$Q" classify -p "$MANY"
 [ "$(cut -f1,3 "$tmp/out")" = "$(printf 'unsolvable\tmultiple')" ] || fail "classify of a grid with many solutions"
+# A time limit too short for the ladder: each puzzle is reported undecided, the run ends with 1.
+expect_status 1 "$Q" classify --time-limit 1 -p "$MANY" -p "$MANY"
+[ "$(cut -f1,3 "$tmp/out" | sort -u)" = "$(printf 'undecided\tundecided')" ] || fail "classify past its time limit"
+expect_status 1 "$Q" solve --time-limit 1 -p "$MANY"; out_is "undecided"
+expect_status 0 "$Q" solve --time-limit 60000 -p "$CLASSIC"; out_is "1 $CLASSIC_SOLUTION"
+expect_status 2 "$Q" classify --time-limit 0 -p "$CLASSIC"; err_has "--time-limit: '0'"
+# A jigsaw group in two pieces is no map (and its puzzles could keep the search busy for seconds).
+SPLIT="..3..9...329.1...6$(printf '.%.0s' {1..63}) 012223333011222333011222634011555444511058664000555664077888364777888664777758864"
+expect_status 1 "$Q" classify -x -p "$SPLIT"; err_has "group 0 is not one connected piece"
 
 # Reproducibility: the same seed gives the same puzzles, whatever the number of jobs.
 expect_status 0 "$Q" generate --seed 42 --count 6 --quality 2 --map jigsaw -x; cp "$tmp/out" "$tmp/gen1"

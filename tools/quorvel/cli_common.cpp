@@ -13,6 +13,7 @@
 #include <iostream>
 
 #include "cli.h"
+#include "puzzle_line.h"
 
 namespace cli {
 
@@ -105,6 +106,11 @@ bool parse_puzzle(const std::string& text, int adjacency, Grid& out, std::string
                 why = buf;
                 return false;
             }
+        }
+        if (const int g = frontend::disconnected_group(out.groups); g >= 0) {
+            std::snprintf(buf, sizeof buf, "invalid group map: group %d is not one connected piece", g);
+            why = buf;
+            return false;
         }
         int boxes[81];
         square_groups(boxes);

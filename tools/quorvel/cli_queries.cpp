@@ -52,13 +52,17 @@ const char kClassifyHelp[] =
     "readable description, tab-separated on one line. The level is the ladder index of the\n"
     "hardest technique needed (0 naked singles .. 15 forcing nets, 16 search, -1 all given).\n"
     "      --cells           also draw, per cell, the technique number that placed it\n"
-    "                        (g: given, ?: not placed)\n";
+    "                        (g: given, ?: not placed)\n"
+    "      --time-limit MS   give each puzzle at most MS milliseconds; one not settled by then is\n"
+    "                        reported 'undecided' (in both the first and third column), exit status 1\n";
 
 const char kSolveHelp[] =
     "usage: quorvel solve [options] [FILE...]\n"
     "Counts each puzzle's solutions (0, 1 or 'many') and prints the count and a solution:\n"
     "the solution for a unique puzzle, one of them for a puzzle with several.\n"
-    "      --grid            draw the solution instead of printing its 81 digits\n";
+    "      --grid            draw the solution instead of printing its 81 digits\n"
+    "      --time-limit MS   give each puzzle at most MS milliseconds; one not settled by then is\n"
+    "                        reported 'undecided' instead of a count, exit status 1\n";
 
 const char kHintHelp[] =
     "usage: quorvel hint [options] [FILE...]\n"
@@ -68,6 +72,19 @@ const char kHintHelp[] =
     "                        locked-candidates, subsets, double-restriction, x-wing, swordfish,\n"
     "                        turbot, xy-wing, w-wing, jellyfish, x-chain, xy-chain, als,\n"
     "                        franken-fish, forcing-net\n";
+
+// --time-limit MS of classify and solve: bounds every classification this thread makes from now on.
+bool take_time_limit(Args& a) {
+    if (!a.option("--time-limit")) return false;
+    long long ms = 0;
+    if (parse_long("--time-limit", a.value, 1, INT32_MAX, ms))
+        sudoku_set_classify_time_limit(static_cast<int>(ms));
+    else
+        a.bad = true;
+    return true;
+}
+
+bool undecided(const ClassifyInfo& info) { return info.bucket < 0 && !std::strcmp(info.label, "undecided"); }
 
 // One solution of a solvable puzzle with several: settle one open cell at a time with a digit
 // that keeps the puzzle solvable, until the classification finds the rest unique.
@@ -124,11 +141,14 @@ const char* technique_name(int method) {
 int cmd_classify(Args& args) {
     InputOptions in;
     bool cells = false;
-    const int parsed = parse_input(args, in, kClassifyHelp, [&](Args& a) { return a.flag("--cells") && (cells = true); });
+    bool any_undecided = false;
+    const int parsed = parse_input(args, in, kClassifyHelp,
+                                   [&](Args& a) { return take_time_limit(a) || (a.flag("--cells") && (cells = true)); });
     if (parsed >= 0) return parsed;
-    return for_each_puzzle(in, [&](const Grid& g, const std::string& where) {
+    const int status = for_each_puzzle(in, [&](const Grid& g, const std::string& where) {
         const ClassifyInfo info = classify(g.clues, g);
-        const char* count = info.unique ? "unique" : info.solvable ? "multiple" : "none";
+        any_undecided = any_undecided || undecided(info);
+        const char* count = undecided(info) ? "undecided" : info.unique ? "unique" : info.solvable ? "multiple" : "none";
         if (in.json) {
             std::printf("{\"where\":%s,\"puzzle\":%s,%s", json_string(where.c_str()).c_str(),
                         json_string(puzzle_line(g.clues, g.groups, g.map_kind).c_str()).c_str(),
@@ -154,15 +174,27 @@ int cmd_classify(Args& args) {
             std::printf("\n");
         }
     });
+    return status == kExitOk && any_undecided ? kExitFail : status;
 }
 
 int cmd_solve(Args& args) {
     InputOptions in;
     bool grid = false;
-    const int parsed = parse_input(args, in, kSolveHelp, [&](Args& a) { return a.flag("--grid") && (grid = true); });
+    bool any_undecided = false;
+    const int parsed = parse_input(args, in, kSolveHelp,
+                                   [&](Args& a) { return take_time_limit(a) || (a.flag("--grid") && (grid = true)); });
     if (parsed >= 0) return parsed;
-    return for_each_puzzle(in, [&](const Grid& g, const std::string& where) {
+    const int status = for_each_puzzle(in, [&](const Grid& g, const std::string& where) {
         const ClassifyInfo info = classify(g.clues, g);
+        if (undecided(info)) {
+            any_undecided = true;
+            if (in.json)
+                std::printf("{\"where\":%s,\"solutions\":null,\"count_text\":\"undecided\",\"solution\":null}\n",
+                            json_string(where.c_str()).c_str());
+            else
+                std::printf("undecided\n");
+            return;
+        }
         int solution[81] = {};
         bool have = info.unique ? (std::memcpy(solution, info.cell_digit, sizeof solution), true)
                                 : info.solvable && find_one_solution(g, info, solution);
@@ -178,6 +210,7 @@ int cmd_solve(Args& args) {
             std::printf("%s%s%s\n", count, have ? " " : "", have ? digits_string(solution).c_str() : "");
         }
     });
+    return status == kExitOk && any_undecided ? kExitFail : status;
 }
 
 int cmd_hint(Args& args) {
