@@ -107,6 +107,7 @@ bool load_engine(const std::string& path, Engine& out, std::string& error) {
     BIND(sudoku_queue_game_count);
     BIND(sudoku_queue_get_game);
     BIND(gen_bucket_name);
+    BIND(sudoku_next_step);
 #undef BIND
     // The targeted search is a C++ entry point; its exported name is the mangled one.
     bind(lib, "_Z17generate_targetedRK9GenParams", e.generate_targeted, missing);

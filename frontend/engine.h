@@ -91,6 +91,7 @@ struct Engine {
     int (*sudoku_queue_game_count)(const SudokuAlbum*);
     int (*sudoku_queue_get_game)(const SudokuAlbum*, int, void*, int*, int*, int*, int*);
     const char* (*gen_bucket_name)(int);
+    int (*sudoku_next_step)(const int*, const int*, const int*, const int*, int, int, long, SudokuStep*);
     TargetResult (*generate_targeted)(const TargetParams&);
 };
 

@@ -222,6 +222,41 @@ bool Game::fill_candidates() { return whole_board_move(e_.sudoku_digit_assistant
 bool Game::hide_candidates() { return whole_board_move(e_.sudoku_digit_assistant_hide, false); }
 bool Game::restart() { return whole_board_move(e_.sudoku_restart, false); }
 
+bool Game::apply_step(const int* placed, const int* removed) {
+    if (!loaded_ || !placed || !removed) return false;
+    CellState before[81];
+    snapshot(before);
+    const bool auto_before = auto_candidates_;
+    bool any_removal = false;
+    for (int k = 0; k < 81; ++k) any_removal = any_removal || (removed[k] & kAllMarks);
+    if (any_removal && !auto_candidates_) {
+        // A removal only means something among candidates: show them all first.
+        e_.sudoku_digit_assistant_update(h_);
+        auto_candidates_ = true;
+    }
+    for (int k = 0; k < 81; ++k) {
+        SudokuCellInfo c;
+        e_.sudoku_get_cell(h_, k, &c);
+        if (c.status) continue;
+        if (placed[k] >= 1 && placed[k] <= 9) {
+            e_.sudoku_set_user_answer(h_, k, placed[k], c.small_mode ? 0 : c.user_answer, auto_candidates_);
+            if (c.small_mode) e_.sudoku_toggle_small_mode(h_, k);
+        } else if (c.small_mode) {
+            for (int d = 1; d <= 9; ++d)
+                if ((removed[k] & (1 << d)) && (c.elim_bits & (1u << d))) e_.sudoku_toggle_elim_bit(h_, k, d);
+        }
+    }
+    if (auto_candidates_) e_.sudoku_digit_assistant_update(h_);
+    return commit(before, auto_before);
+}
+
+void Game::shown_marks(int* candidates) const {
+    for (int k = 0; k < 81; ++k) {
+        const CellView v = cell(k);
+        candidates[k] = v.marks_shown ? static_cast<int>(v.marks) : 0;
+    }
+}
+
 void Game::apply(const Move& move, bool forward) {
     unsigned char bytes[kCellBytes];
     e_.sudoku_get_puzzle_bytes(h_, bytes);

@@ -81,6 +81,11 @@ public:
     bool fill_candidates();
     bool hide_candidates();
     bool restart();
+    // A hint's effect as one move: the digits it places (placed[k], 0 for none) and the candidates
+    // it removes (removed[k], bit d). Marks are shown first where the cells have none.
+    bool apply_step(const int* placed, const int* removed);
+    // The marks the player sees: candidates[k] = the shown marks of cell k, 0 where none show.
+    void shown_marks(int* candidates) const;
     bool auto_candidates() const { return auto_candidates_; }
 
     bool undo();

@@ -24,9 +24,9 @@ std::string Statistics::encode() const {
         for (int a = 0; a < 2; ++a)
             for (int b = 0; b < 10; ++b) {
                 const Tally& t = by[m][a][b];
-                if (t.played || t.won)
+                if (t.played || t.won || t.hints)
                     out << m << ' ' << a << ' ' << b << ' ' << t.played << ' ' << t.won << ' ' << t.best_ms << ' '
-                        << t.total_ms << '\n';
+                        << t.total_ms << ' ' << t.hints << '\n';
             }
     return out.str();
 }
@@ -40,8 +40,9 @@ Statistics Statistics::decode(const std::string& text) {
         int m, a, b;
         Tally t;
         if (!(fields >> m >> a >> b >> t.played >> t.won >> t.best_ms >> t.total_ms)) continue;
+        if (!(fields >> t.hints)) t.hints = 0;  // files written before hints were counted
         if (m < 0 || m > 1 || a < 0 || a > 1 || b < 0 || b > 9 || t.played < 0 || t.won < 0 || t.best_ms < 0 ||
-            t.total_ms < 0)
+            t.total_ms < 0 || t.hints < 0)
             continue;
         s.by[m][a][b] = t;
     }

@@ -11,6 +11,7 @@ struct Tally {
     int won = 0;
     int64_t best_ms = 0;   // 0 until the first win
     int64_t total_ms = 0;  // summed over won games
+    int hints = 0;         // hints taken, over all games
     int64_t average_ms() const { return won ? total_ms / won : 0; }
 };
 
@@ -20,8 +21,9 @@ struct Statistics {
     Tally& at(int map_kind, int adjacency, int bucket);
     void record_start(int map_kind, int adjacency, int bucket);
     void record_win(int map_kind, int adjacency, int bucket, int64_t ms);
+    void record_hint(int map_kind, int adjacency, int bucket) { ++at(map_kind, adjacency, bucket).hints; }
 
-    // One line per tally that has games: "map adjacency bucket played won best total".
+    // One line per tally that has games: "map adjacency bucket played won best total hints".
     std::string encode() const;
     // Reads encode's text; bad lines are skipped. Never fails.
     static Statistics decode(const std::string& text);

@@ -198,6 +198,21 @@ static void draw_board(QdBoard* self, cairo_t* cr) {
         cairo_stroke(cr);
     }
 
+    const SudokuStep* hint = st.hint;
+    if (hint && hint->status == 1) {
+        for (int k = 0; k < 81; ++k) {
+            const double cx = g.x0 + (k % 9) * g.cell, cy = g.y0 + (k / 9) * g.cell;
+            const bool diag = x && k / 9 == k % 9, anti = x && k / 9 + k % 9 == 8;
+            const unsigned houses = (1u << (k / 9)) | (1u << (9 + k % 9)) | (1u << (18 + cells[k].group)) |
+                                    (diag ? 1u << 27 : 0u) | (anti ? 1u << 28 : 0u);
+            if (hint->houses & houses) {
+                set_rgb(cr, look.hint, 0.18);
+                cairo_rectangle(cr, cx, cy, g.cell, g.cell);
+                cairo_fill(cr);
+            }
+        }
+    }
+
     // Thin lines inside groups, then walls between groups and around the board.
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
     set_rgb(cr, look.thin_line);
@@ -257,6 +272,40 @@ static void draw_board(QdBoard* self, cairo_t* cr) {
                           cy + g.cell * (0.2 + 0.3 * ((d - 1) / 3)), g.cell * 0.25, hit);
             }
         }
+    }
+    if (hint && hint->status == 1) {
+        for (int k = 0; k < 81; ++k) {
+            const double cx = g.x0 + (k % 9) * g.cell, cy = g.y0 + (k / 9) * g.cell;
+            if (hint->pattern[k] || hint->placed[k]) {
+                set_rgb(cr, look.hint);
+                cairo_set_line_width(cr, std::max(2.0, g.cell / 14));
+                cairo_rectangle(cr, cx + g.cell * 0.06, cy + g.cell * 0.06, g.cell * 0.88, g.cell * 0.88);
+                cairo_stroke(cr);
+            }
+            if (hint->placed[k] && !cells[k].digit) {
+                const char text[2] = {static_cast<char>('0' + hint->placed[k]), 0};
+                set_rgb(cr, look.hint, 0.8);
+                draw_text(cr, text, cx + g.cell / 2, cy + g.cell / 2, g.cell * 0.62, false);
+            }
+            for (int d = 1; d <= 9; ++d) {
+                if (!(hint->removed[k] & (1 << d))) continue;
+                const char text[2] = {static_cast<char>('0' + d), 0};
+                const double mx = cx + g.cell * (0.2 + 0.3 * ((d - 1) % 3)), my = cy + g.cell * (0.2 + 0.3 * ((d - 1) / 3));
+                set_rgb(cr, look.hint_removed);
+                draw_text(cr, text, mx, my, g.cell * 0.25, true);
+                cairo_set_line_width(cr, std::max(1.0, g.cell / 40));
+                cairo_move_to(cr, mx - g.cell * 0.12, my + g.cell * 0.1);
+                cairo_line_to(cr, mx + g.cell * 0.12, my - g.cell * 0.1);
+                cairo_stroke(cr);
+            }
+        }
+    }
+    if (hint && hint->status == -2 && hint->wrong_cell >= 0 && hint->wrong_cell < 81) {
+        const int k = hint->wrong_cell;
+        set_rgb(cr, look.wrong);
+        cairo_set_line_width(cr, std::max(2.0, g.cell / 12));
+        cairo_rectangle(cr, g.x0 + (k % 9) * g.cell + 3, g.y0 + (k / 9) * g.cell + 3, g.cell - 6, g.cell - 6);
+        cairo_stroke(cr);
     }
     if (st.pencil) {
         // A small pencil sign in the selected cell's corner says that digits go in as marks.

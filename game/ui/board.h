@@ -17,7 +17,8 @@ struct BoardState {
     bool paused = false;
     bool check = false;   // digits that differ from the solution are shown wrong
     bool dark = false;
-    bool pencil = false;  // pencil mode (drawn as a hint on the selected cell)
+    bool pencil = false;  // pencil mode (drawn as a sign on the selected cell)
+    const SudokuStep* hint = nullptr;  // a hint to show where it applies, or null
     std::function<void(int cell, int button)> on_click;  // button 1 or 3 on a cell
     std::function<void()> on_drawn;                      // after each finished draw
 };

@@ -49,6 +49,26 @@ std::shared_ptr<Job> start_picture_import(const frontend::Engine& engine, std::v
     return job;
 }
 
+std::shared_ptr<Job> start_hint(const frontend::Engine& engine, const Position& position) {
+    auto job = std::make_shared<Job>();
+    std::thread([job, &engine, position] {
+        job->ok = engine.sudoku_next_step(position.givens, position.answers, position.marks, position.groups,
+                                          position.map_kind, position.adjacency, 0, &job->step);
+        job->done = true;
+    }).detach();
+    return job;
+}
+
+std::shared_ptr<Job> start_classify(const frontend::Engine& engine, const Position& position) {
+    auto job = std::make_shared<Job>();
+    std::thread([job, &engine, position] {
+        job->ok = engine.sudoku_classify_clues(position.givens, position.groups, position.map_kind, position.adjacency,
+                                               &job->info);
+        job->done = true;
+    }).detach();
+    return job;
+}
+
 std::shared_ptr<Job> start_search(const frontend::Engine& engine, int map_kind, int adjacency, int bucket) {
     auto job = std::make_shared<Job>();
     std::thread([job, &engine, map_kind, adjacency, bucket] {

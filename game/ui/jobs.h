@@ -25,7 +25,15 @@ struct Job {
     bool ok = false;
     game::Import import;        // import jobs
     game::GameRecord record{};  // search jobs
+    SudokuStep step{};          // hint jobs
+    ClassifyInfo info{};        // classification jobs
     std::string why;
+};
+
+// What a hint or a classification looks at: the givens, the shown answers and marks, the groups.
+struct Position {
+    int givens[81], answers[81], marks[81], groups[81];
+    int map_kind, adjacency;
 };
 
 // Judges a puzzle line in a worker thread.
@@ -33,6 +41,10 @@ std::shared_ptr<Job> start_import(const frontend::Engine& engine, const frontend
 // Reads a picture (w x h, bpp bytes per pixel) and judges what it shows, in a worker thread.
 std::shared_ptr<Job> start_picture_import(const frontend::Engine& engine, std::vector<unsigned char> pixels, int w,
                                           int h, int bpp);
+// The next step in a position, in a worker thread.
+std::shared_ptr<Job> start_hint(const frontend::Engine& engine, const Position& position);
+// The classification of a position's givens, in a worker thread.
+std::shared_ptr<Job> start_classify(const frontend::Engine& engine, const Position& position);
 // Searches for a puzzle of one choice in a worker thread, until found or cancelled.
 std::shared_ptr<Job> start_search(const frontend::Engine& engine, int map_kind, int adjacency, int bucket);
 

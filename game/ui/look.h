@@ -23,6 +23,8 @@ struct Look {
     Rgb wrong;          // digits the check marks as wrong
     Rgb mark;           // pencil marks
     Rgb paused_text;
+    Rgb hint;           // a hint's houses, pattern and placed digit
+    Rgb hint_removed;   // candidates a hint removes
 };
 
 const Look& light_look();

@@ -20,6 +20,40 @@ std::string kind_title(int map_kind, int adjacency) {
     return s;
 }
 
+std::string technique_title(int method) {
+    switch (method) {
+    case 0: return "Naked single";
+    case 1: case 32: case 33: return "Hidden single";
+    case 2: case 34: case 35: case 53: return "Locked candidates";
+    case 3: case 36: case 37: case 38: case 39: case 40: case 41: return "Naked or hidden subset";
+    case 4: return "Double restriction";
+    case 5: case 20: case 21: case 22: case 23: return "Almost locked sets";
+    case 7: return "X-wing";
+    case 8: return "Swordfish";
+    case 9: return "Jellyfish";
+    case 10: case 42: case 43: case 44: return "X-chain";
+    case 11: return "XY-chain";
+    case 12: case 13: return "XY-wing";
+    case 14: return "XYZ-wing";
+    case 17: case 15: case 6: return "Franken fish";
+    case 18: case 19: return "Finned fish";
+    case 25: return "Turbot fish";
+    case 26: return "Forcing net";
+    case 27: return "Trial and error";
+    case 51: return "W-wing";
+    default: return "Technique " + std::to_string(method);
+    }
+}
+
+const char* bucket_techniques(int bucket) {
+    static const char* const kNeeds[10] = {
+        "naked singles, many givens", "naked singles", "hidden singles", "locked candidates, naked pairs",
+        "triples and quads", "double restriction, X-wing", "swordfish, turbot fish",
+        "XY/XYZ-wings, W-wing, jellyfish, X-chains", "XY-chains, almost locked sets, Franken fish",
+        "forcing nets or trial and error"};
+    return bucket >= 0 && bucket < 10 ? kNeeds[bucket] : "";
+}
+
 std::string format_time(int64_t ms) {
     const int64_t s = ms / 1000;
     char buf[32];

@@ -40,7 +40,7 @@ GtkWidget* heading(const char* text) {
 }  // namespace
 
 bool run_new_game_dialog(GtkWindow* parent, const frontend::Engine& engine, bool jigsaw_available,
-                         const std::function<int(int, int, int)>& ready, Choice& choice) {
+                         const std::function<int(int, int, int)>& ready, const std::string& current, Choice& choice) {
     GtkWidget* dialog = gtk_dialog_new_with_buttons("New game", parent,
                                                     static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL |
                                                                                 GTK_DIALOG_DESTROY_WITH_PARENT),
@@ -57,11 +57,19 @@ bool run_new_game_dialog(GtkWindow* parent, const frontend::Engine& engine, bool
     DialogState s{};
     s.ready = &ready;
     gtk_grid_attach(GTK_GRID(grid), heading("Difficulty"), 0, 0, 2, 1);
+    if (!current.empty()) {
+        GtkWidget* now = gtk_label_new(("This puzzle: " + current).c_str());
+        gtk_label_set_line_wrap(GTK_LABEL(now), TRUE);
+        gtk_label_set_max_width_chars(GTK_LABEL(now), 60);
+        gtk_widget_set_halign(now, GTK_ALIGN_START);
+        gtk_grid_attach(GTK_GRID(grid), now, 0, 12, 3, 1);
+    }
     GSList* group = nullptr;
     for (int b = 0; b < 10; ++b) {
         const std::string title = bucket_title(engine, b);
         s.difficulty[b] = gtk_radio_button_new_with_mnemonic(group, title.c_str());
         group = gtk_radio_button_get_group(GTK_RADIO_BUTTON(s.difficulty[b]));
+        gtk_widget_set_tooltip_text(s.difficulty[b], (std::string("Needs ") + bucket_techniques(b)).c_str());
         s.counts[b] = gtk_label_new("");
         gtk_widget_set_halign(s.counts[b], GTK_ALIGN_START);
         gtk_style_context_add_class(gtk_widget_get_style_context(s.counts[b]), "dim-label");

@@ -93,6 +93,18 @@ struct Screen {
     } bench;
     bool benchmarking = false;
     bool starting = true;  // until the first frame is asked for
+
+    // Hints in three stages: 1 named, 2 shown on the board, then applied.
+    SudokuStep hint{};
+    int hint_stage = 0;
+    std::shared_ptr<Job> hint_job;
+    guint hint_source = 0;
+    // The difficulty of the puzzle in play, explained.
+    std::shared_ptr<Job> about_job;
+    guint about_source = 0;
+    std::string about;
+    GtkWidget* about_label = nullptr;
+    GtkWidget* hint_button = nullptr;
 };
 
 Screen* g_screen = nullptr;
@@ -190,6 +202,63 @@ void refresh(Screen* s) {
     s->updating_widgets = false;
 }
 
+
+Position position_of(Screen* s) {
+    Position p{};
+    p.map_kind = s->game->map_kind();
+    p.adjacency = s->game->adjacency();
+    for (int k = 0; k < 81; ++k) {
+        const game::CellView v = s->game->cell(k);
+        p.givens[k] = v.given ? v.digit : 0;
+        p.answers[k] = v.given ? 0 : v.digit;
+        p.marks[k] = v.marks_shown ? static_cast<int>(v.marks) : 0;
+        p.groups[k] = v.group;
+    }
+    return p;
+}
+
+void clear_hint(Screen* s) {
+    if (s->hint_job) s->hint_job->cancel = true;
+    s->hint_job.reset();
+    if (s->hint_source) g_source_remove(s->hint_source);
+    s->hint_source = 0;
+    s->hint_stage = 0;
+    s->bs.hint = nullptr;
+}
+
+gboolean poll_about(gpointer data) {
+    auto* s = static_cast<Screen*>(data);
+    if (g_screen != s || !s->about_job) return G_SOURCE_REMOVE;
+    if (!s->about_job->done) return G_SOURCE_CONTINUE;
+    const ClassifyInfo& info = s->about_job->info;
+    std::string text;
+    if (s->about_job->ok && info.unique) {
+        text = info.description;
+        std::string needs;
+        for (int k = 0; k < 81; ++k) {
+            const int m = info.cell_method[k];
+            if (m < 0) continue;
+            const std::string name = technique_title(m);
+            if (needs.find(name) == std::string::npos) needs += (needs.empty() ? "" : ", ") + name;
+        }
+        if (!needs.empty()) text += "\nNeeds: " + needs + ".";
+    }
+    s->about = text;
+    gtk_label_set_text(GTK_LABEL(s->about_label), text.c_str());
+    s->about_job.reset();
+    s->about_source = 0;
+    return G_SOURCE_REMOVE;
+}
+
+// Classifies the puzzle in play off the main thread and shows what it needs.
+void explain_puzzle(Screen* s) {
+    if (s->about_source) g_source_remove(s->about_source);
+    s->about.clear();
+    gtk_label_set_text(GTK_LABEL(s->about_label), "");
+    s->about_job = start_classify(the_engine(), position_of(s));
+    s->about_source = g_timeout_add(50, poll_about, s);
+}
+
 // ---- Starting games ----
 
 void record_stats(Screen* s) { write_text(s, s->stats_path, s->stats.encode()); }
@@ -201,7 +270,9 @@ void begin(Screen* s, const game::GameRecord& record, const char* origin) {
         return;
     }
     s->paused = false;
+    clear_hint(s);
     s->bs.selected = s->game->first_empty_cell();
+    explain_puzzle(s);
     s->stats.record_start(s->game->map_kind(), s->game->adjacency(), s->game->bucket());
     record_stats(s);
     save_game(s);
@@ -320,6 +391,7 @@ gboolean poll_job(gpointer data) {
 
 void after_move(Screen* s, bool changed, int cell = -1) {
     if (!changed) return;
+    clear_hint(s);
     save_game(s);
     if (cell >= 0) {
         const game::CellView v = s->game->cell(cell);
@@ -377,6 +449,78 @@ void set_paused(Screen* s, bool paused) {
     s->last_tick = g_get_monotonic_time();
     save_game(s);
     refresh(s);
+}
+
+
+// ---- Hints: name the technique, then show where, then apply it ----
+
+gboolean poll_hint(gpointer data) {
+    auto* s = static_cast<Screen*>(data);
+    if (g_screen != s || !s->hint_job) return G_SOURCE_REMOVE;
+    if (!s->hint_job->done) return G_SOURCE_CONTINUE;
+    s->hint = s->hint_job->step;
+    s->hint_job.reset();
+    s->hint_source = 0;
+    const SudokuStep& h = s->hint;
+    char text[200];
+    switch (h.status) {
+    case 1:
+        s->hint_stage = 1;
+        ++s->game->hints;
+        s->stats.record_hint(s->game->map_kind(), s->game->adjacency(), s->game->bucket());
+        record_stats(s);
+        save_game(s);
+        std::snprintf(text, sizeof text, "Hint: %s. Ask again (Ctrl+H) to see where.", h.name);
+        break;
+    case -2:
+        s->hint_stage = 1;
+        ++s->game->hints;
+        s->bs.hint = &s->hint;
+        s->bs.selected = h.wrong_cell;
+        std::snprintf(text, sizeof text,
+                      "The digit in row %d, column %d is wrong. Ask again (Ctrl+H) to clear it.", h.wrong_cell / 9 + 1,
+                      h.wrong_cell % 9 + 1);
+        break;
+    case 0: std::snprintf(text, sizeof text, "Every cell is filled: nothing left to hint."); break;
+    case -3: std::snprintf(text, sizeof text, "This puzzle does not have exactly one solution: no hints."); break;
+    default: std::snprintf(text, sizeof text, "No hint could be found for this position."); break;
+    }
+    show_message(s, text, GTK_MESSAGE_INFO);
+    refresh(s);
+    return G_SOURCE_REMOVE;
+}
+
+void act_hint(Screen* s) {
+    if (!playing(s) || s->hint_job) return;
+    if (s->hint_stage == 0) {
+        s->hint_job = start_hint(the_engine(), position_of(s));
+        s->hint_source = g_timeout_add(20, poll_hint, s);
+        return;
+    }
+    const SudokuStep h = s->hint;
+    if (h.status == -2) {
+        after_move(s, s->game->enter(h.wrong_cell, 0));
+        clear_hint(s);
+        refresh(s);
+        return;
+    }
+    if (s->hint_stage == 1) {
+        s->hint_stage = 2;
+        s->bs.hint = &s->hint;
+        for (int k = 0; k < 81; ++k)
+            if (h.placed[k] || h.removed[k]) {
+                s->bs.selected = k;
+                break;
+            }
+        char text[200];
+        std::snprintf(text, sizeof text, "Hint: %s in the outlined cells%s. Ask again (Ctrl+H) to apply it.", h.name,
+                      h.placed[s->bs.selected] ? " places the green digit" : " removes the struck candidates");
+        show_message(s, text, GTK_MESSAGE_INFO);
+        refresh(s);
+        return;
+    }
+    clear_hint(s);
+    after_move(s, s->game->apply_step(h.placed, h.removed));
 }
 
 // ---- Marks by mouse: a popover of nine toggles over the cell ----
@@ -493,6 +637,7 @@ void open_path(Screen* s, const std::string& path, int adjacency) {
         }
         s->game->finished = saved.finished;
         s->bs.selected = s->game->first_empty_cell();
+        explain_puzzle(s);
         save_game(s);
         refresh(s);
         return;
@@ -555,6 +700,7 @@ void resume_saved(Screen* s) {
     s->game->hints = saved.hints;
     s->game->mistakes = saved.mistakes;
     s->bs.selected = s->game->first_empty_cell();
+    explain_puzzle(s);
 }
 
 // ---- Actions (menu, buttons and keys all end here) ----
@@ -567,7 +713,7 @@ void act_new(Screen* s) {
     s->paused = true;
     refresh(s);
     auto ready = [s](int m, int a, int b) { return s->stock ? s->stock->count(m, a, b) : 0; };
-    const bool start = run_new_game_dialog(window_of(s), the_engine(), s->maps_ok, ready, c);
+    const bool start = run_new_game_dialog(window_of(s), the_engine(), s->maps_ok, ready, s->about, c);
     s->paused = was_paused;
     gtk_widget_grab_focus(GTK_WIDGET(s->view));
     if (start)
@@ -709,6 +855,8 @@ void activate_action(GSimpleAction* action, GVariant*, gpointer data) {
     const bool have = s->game && s->game->loaded();
     if (name == "new")
         act_new(s);
+    else if (name == "hint")
+        act_hint(s);
     else if (name == "undo" && playing(s))
         after_move(s, s->game->undo());
     else if (name == "redo" && playing(s))
@@ -873,6 +1021,7 @@ gboolean on_key(GtkWidget*, GdkEventKey* event, gpointer data) {
     if (ctrl) {
         switch (gdk_keyval_to_lower(plain)) {
         case GDK_KEY_n: run(s, "new"); return TRUE;
+        case GDK_KEY_h: run(s, "hint"); return TRUE;
         case GDK_KEY_z: run(s, shift ? "redo" : "undo"); return TRUE;
         case GDK_KEY_y: run(s, "redo"); return TRUE;
         case GDK_KEY_p: run(s, "pause"); return TRUE;
@@ -1008,7 +1157,7 @@ GMenuModel* build_menu() {
 
 void build_actions(Screen* s) {
     s->actions = g_simple_action_group_new();
-    const char* plain[] = {"new", "undo", "redo", "pause", "restart", "fill", "hide", "fullscreen", "open",
+    const char* plain[] = {"new", "hint", "undo", "redo", "pause", "restart", "fill", "hide", "fullscreen", "open",
                            "export", "copy", "paste", "statistics", "shortcuts", "help", "quit"};
     for (const char* name : plain) {
         GSimpleAction* a = g_simple_action_new(name, nullptr);
@@ -1137,6 +1286,8 @@ void build_widgets(Screen* s) {
     GtkWidget* row2 = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
     gtk_box_set_homogeneous(GTK_BOX(row2), TRUE);
     gtk_box_pack_start(GTK_BOX(row2), action_button("_Candidates", "game.fill", "Fill in all candidates (C)"), TRUE, TRUE, 0);
+    s->hint_button = action_button("_Hint", "game.hint", "Hint: the technique, then where, then apply (Ctrl+H)");
+    gtk_box_pack_start(GTK_BOX(row2), s->hint_button, TRUE, TRUE, 0);
     s->pause_button = action_button("_Pause", "game.pause", "Pause or go on (Ctrl+P)");
     gtk_box_pack_start(GTK_BOX(row2), s->pause_button, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(side), row2, FALSE, FALSE, 0);
@@ -1145,6 +1296,12 @@ void build_widgets(Screen* s) {
     gtk_actionable_set_action_name(GTK_ACTIONABLE(check), "game.check");
     gtk_box_pack_start(GTK_BOX(side), check, FALSE, FALSE, 0);
     gtk_box_pack_end(GTK_BOX(side), action_button("_New game", "game.new", "New game (Ctrl+N)"), FALSE, FALSE, 0);
+    s->about_label = gtk_label_new("");
+    gtk_label_set_line_wrap(GTK_LABEL(s->about_label), TRUE);
+    gtk_label_set_max_width_chars(GTK_LABEL(s->about_label), 30);
+    gtk_label_set_xalign(GTK_LABEL(s->about_label), 0);
+    gtk_style_context_add_class(gtk_widget_get_style_context(s->about_label), "dim-label");
+    gtk_box_pack_start(GTK_BOX(side), s->about_label, FALSE, FALSE, 0);
 
     gtk_widget_show_all(s->root);
     gtk_box_pack_start(GTK_BOX(s->view), s->root, TRUE, TRUE, 0);
@@ -1179,6 +1336,8 @@ void destroy_screen(gpointer data) {
     auto* s = static_cast<Screen*>(data);
     if (g_screen == s) g_screen = nullptr;
     stop_job(s);
+    clear_hint(s);
+    if (s->about_source) g_source_remove(s->about_source);
     if (s->tick_source) g_source_remove(s->tick_source);
     if (s->game && s->game->loaded()) save_game(s);
     if (s->stock) s->stock->stop_refill();

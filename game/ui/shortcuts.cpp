@@ -96,6 +96,13 @@ const char kShortcuts[] = R"XML(<?xml version="1.0" encoding="UTF-8"?>
             <child>
               <object class="GtkShortcutsShortcut">
                 <property name="visible">1</property>
+                <property name="accelerator">&lt;Ctrl&gt;h</property>
+                <property name="title">Hint: the technique, then where, then apply it</property>
+              </object>
+            </child>
+            <child>
+              <object class="GtkShortcutsShortcut">
+                <property name="visible">1</property>
                 <property name="accelerator">&lt;Ctrl&gt;z</property>
                 <property name="title">Undo</property>
               </object>

@@ -137,6 +137,39 @@ class PlayAndResume(unittest.TestCase):
         self.assertEqual(again["cells"][2]["answer"], 4)
         self.assertEqual(again["cells"][3]["marks"], (1 << 6) | (1 << 2))
 
+    def test_hint_names_shows_and_applies_a_step(self):
+        g = self.start(PUZZLE)
+        g.keys("ctrl+h")
+        time.sleep(0.3)
+        g.keys("ctrl+h")
+        time.sleep(0.3)
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        self.xs.run(["import", "-window", str(g.window), os.path.join(ARTIFACTS, "hint-shown.png")])
+        g.keys("ctrl+h")
+        time.sleep(0.3)
+        self.assertEqual(g.quit(), 0)
+        save = read_save(os.path.join(self.home.game_dir, "current.game"))
+        placed = [(k, c["answer"]) for k, c in enumerate(save["cells"]) if c["answer"] and not c["small"]]
+        self.assertEqual(len(placed), 1, "the hint placed one digit")
+        k, digit = placed[0]
+        self.assertEqual(digit, int("534678912672195348198342567859761423426853791713924856961537284287419635345286179"[k]))
+        self.assertEqual(save["moves"], 1)
+        hints = struct.unpack_from("<I", open(os.path.join(self.home.game_dir, "current.game"), "rb").read(),
+                                   RECORD + 8 + 16)[0]
+        self.assertEqual(hints, 1, "the hint is counted")
+        with open(os.path.join(self.home.game_dir, "statistics")) as f:
+            self.assertTrue(any(line.split()[-1] == "1" for line in f), "and counted in the statistics")
+
+    def test_a_wrong_digit_is_named_before_any_hint(self):
+        g = self.start(PUZZLE)
+        g.keys("1", "ctrl+h")
+        time.sleep(0.3)
+        g.keys("ctrl+h")  # clears it
+        time.sleep(0.2)
+        self.assertEqual(g.quit(), 0)
+        cells = read_save(os.path.join(self.home.game_dir, "current.game"))["cells"]
+        self.assertEqual(cells[2]["answer"], 0)
+
     def test_a_killed_game_keeps_every_shown_move(self):
         g = self.start(PUZZLE)
         g.keys("4", "Down", "6")
