@@ -1,14 +1,15 @@
 # Thin front door over the CMake presets. `make run` plays, `make test` checks everything.
-PKGS := cmake g++ make binutils pkg-config libgtest-dev libbenchmark-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev \
+PKGS := cmake g++ clang libclang-rt-14-dev make binutils pkg-config libgtest-dev libbenchmark-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev \
   libcairo2-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2 fonts-freefont-ttf fonts-urw-base35 \
   fonts-noto-core fonts-roboto fonts-open-sans fonts-lato fonts-cantarell \
   libgtk-3-dev libcanberra-gtk3-dev libx11-dev python3 xvfb xauth xdotool x11-utils imagemagick \
-  dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0 adwaita-icon-theme
+  dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0 adwaita-icon-theme poppler-utils
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 300
 BIN := ./build/release/bin
 
-.PHONY: deps run test build bench clean
+.PHONY: deps run test build bench fuzz clean
 
 deps:
 	@missing=$$(for p in $(PKGS); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -35,6 +36,22 @@ test: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	ctest --preset fuzz
+	cmake --preset tsan
+	cmake --build --preset tsan -j $(JOBS)
+	ctest --preset tsan
+
+# Runs every fuzz target for FUZZ_SECONDS (default 300) from its seed corpus; prints the executions,
+# the new inputs found, and any crash (whose input is left in build/fuzz).
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	@status=0; for t in build/fuzz/tests/fuzz/fuzz_*; do \
+	  echo "== $${t##*/}"; \
+	  (cd build/fuzz && bash ../../tests/fuzz/run_fuzz.sh ../../$$t ../../tests/fuzz/corpus/$${t##*/fuzz_} $(FUZZ_SECONDS)) || status=1; \
+	done; exit $$status
 
 bench: build
 	@for b in build/release/bench/bench_*; do \

@@ -16,10 +16,13 @@ struct Geometry {
     double x0, y0, size, cell;
 };
 
-Geometry geometry_of(GtkWidget* widget) {
-    const double w = gtk_widget_get_allocated_width(widget), h = gtk_widget_get_allocated_height(widget);
-    const double size = std::max(90.0, std::min(w, h) - 16.0);
+Geometry geometry_for(double w, double h, double margin) {
+    const double size = std::max(90.0, std::min(w, h) - 2 * margin);
     return {(w - size) / 2, (h - size) / 2, size, size / 9};
+}
+
+Geometry geometry_of(GtkWidget* widget) {
+    return geometry_for(gtk_widget_get_allocated_width(widget), gtk_widget_get_allocated_height(widget), 8.0);
 }
 
 void set_rgb(cairo_t* cr, const ui::Rgb& c, double alpha = 1.0) { cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha); }
@@ -123,13 +126,13 @@ static void qd_board_accessible_init(QdBoardAccessible*) {}
 
 G_DEFINE_TYPE(QdBoard, qd_board, GTK_TYPE_DRAWING_AREA)
 
-static void draw_board(QdBoard* self, cairo_t* cr) {
-    GtkWidget* widget = GTK_WIDGET(self);
-    const ui::BoardState& st = *self->state;
-    const ui::Look& look = st.dark ? ui::dark_look() : ui::light_look();
-    set_rgb(cr, look.background);
-    cairo_paint(cr);
-    const Geometry g = geometry_of(widget);
+void ui::paint_board(cairo_t* cr, const BoardState& st, double width, double height) {
+    const ui::Look& look = st.dark && !st.print ? ui::dark_look() : ui::light_look();
+    if (!st.print) {
+        set_rgb(cr, look.background);
+        cairo_paint(cr);
+    }
+    const Geometry g = geometry_for(width, height, st.print ? 2.0 : 8.0);
     const game::Game* game = st.game;
     if (!game || !game->loaded()) return;
 
@@ -148,10 +151,13 @@ static void draw_board(QdBoard* self, cairo_t* cr) {
     }
 
     game::CellView cells[81];
-    for (int k = 0; k < 81; ++k) cells[k] = game->cell(k);
+    for (int k = 0; k < 81; ++k) {
+        cells[k] = game->cell(k);
+        if (st.print && !cells[k].given) cells[k] = game::CellView{0, false, false, 0, cells[k].solution, cells[k].group};
+    }
     const bool jigsaw = game->map_kind() == 1, x = game->adjacency() == 1;
-    const int sel = st.selected;
-    const int sel_digit = cells[sel].digit;
+    const int sel = st.print || st.selected < 0 || st.selected > 80 ? -1 : st.selected;
+    const int sel_digit = sel >= 0 ? cells[sel].digit : 0;
 
     for (int k = 0; k < 81; ++k) {
         const double cx = g.x0 + (k % 9) * g.cell, cy = g.y0 + (k / 9) * g.cell;
@@ -163,7 +169,7 @@ static void draw_board(QdBoard* self, cairo_t* cr) {
             cairo_rectangle(cr, cx, cy, g.cell, g.cell);
             cairo_fill(cr);
         }
-        const bool in_house = k != sel && game->sees(sel, k);
+        const bool in_house = sel >= 0 && k != sel && game->sees(sel, k);
         if (in_house) {
             set_rgb(cr, look.house, 0.75);
             cairo_rectangle(cr, cx, cy, g.cell, g.cell);
@@ -198,7 +204,7 @@ static void draw_board(QdBoard* self, cairo_t* cr) {
         cairo_stroke(cr);
     }
 
-    const SudokuStep* hint = st.hint;
+    const SudokuStep* hint = st.print ? nullptr : st.hint;
     if (hint && hint->status == 1) {
         for (int k = 0; k < 81; ++k) {
             const double cx = g.x0 + (k % 9) * g.cell, cy = g.y0 + (k / 9) * g.cell;
@@ -307,7 +313,7 @@ static void draw_board(QdBoard* self, cairo_t* cr) {
         cairo_rectangle(cr, g.x0 + (k % 9) * g.cell + 3, g.y0 + (k / 9) * g.cell + 3, g.cell - 6, g.cell - 6);
         cairo_stroke(cr);
     }
-    if (st.pencil) {
+    if (st.pencil && sel >= 0) {
         // A small pencil sign in the selected cell's corner says that digits go in as marks.
         const double cx = g.x0 + (sel % 9) * g.cell, cy = g.y0 + (sel / 9) * g.cell;
         set_rgb(cr, look.answer);
@@ -322,7 +328,8 @@ static void draw_board(QdBoard* self, cairo_t* cr) {
 static gboolean qd_board_draw(GtkWidget* widget, cairo_t* cr) {
     auto* self = reinterpret_cast<QdBoard*>(widget);
     if (self->state) {
-        draw_board(self, cr);
+        ui::paint_board(cr, *self->state, gtk_widget_get_allocated_width(widget),
+                        gtk_widget_get_allocated_height(widget));
         if (self->state->on_drawn) self->state->on_drawn();
     }
     return TRUE;

@@ -19,11 +19,15 @@ struct BoardState {
     bool dark = false;
     bool pencil = false;  // pencil mode (drawn as a sign on the selected cell)
     const SudokuStep* hint = nullptr;  // a hint to show where it applies, or null
+    bool print = false;  // for paper and files: the givens only, light, no selection
     std::function<void(int cell, int button)> on_click;  // button 1 or 3 on a cell
     std::function<void()> on_drawn;                      // after each finished draw
 };
 
 GtkWidget* board_new(BoardState* state);
+// Paints the board as the state says into a width x height area of `cr` (the widget uses it, and
+// so do printing and picture export).
+void paint_board(cairo_t* cr, const BoardState& state, double width, double height);
 // The game or the state changed: redraw and refresh what assistive technology reads.
 void board_changed(GtkWidget* board);
 // The cell under a point of the widget, or -1.

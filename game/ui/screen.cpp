@@ -21,6 +21,7 @@
 #include "jobs.h"
 #include "names.h"
 #include "new_game_dialog.h"
+#include "printing.h"
 #include "save_file.h"
 #include "settings.h"
 #include "shortcuts.h"
@@ -105,6 +106,7 @@ struct Screen {
     std::string about;
     GtkWidget* about_label = nullptr;
     GtkWidget* hint_button = nullptr;
+    std::string print_pdf;  // --print-pdf FILE: print the puzzle there and quit
 };
 
 Screen* g_screen = nullptr;
@@ -656,6 +658,8 @@ void handle_arguments(Screen* s, char** arguments) {
     for (char** a = arguments; a && *a; ++a) {
         if (!std::strcmp(*a, "-x") || !std::strcmp(*a, "--x"))
             adjacency = 1;
+        else if (!std::strcmp(*a, "--print-pdf") && a[1])
+            s->print_pdf = *++a;
         else
             rest.emplace_back(*a);
     }
@@ -835,6 +839,102 @@ void act_quit(Screen* s) {
     g_application_quit(g_application_get_default());
 }
 
+
+// ---- Printing and pictures of the board ----
+
+std::string caption_of(const game::GameRecord& r) {
+    return bucket_title(the_engine(), r.quality()) + " · " + kind_title(r.map_kind(), r.adjacency());
+}
+
+void act_print(Screen* s) {
+    GtkWidget* dialog = gtk_dialog_new_with_buttons("Print", window_of(s),
+                                                    static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL |
+                                                                                GTK_DIALOG_DESTROY_WITH_PARENT),
+                                                    "_Cancel", GTK_RESPONSE_CANCEL, "_Print…", GTK_RESPONSE_ACCEPT,
+                                                    nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+    GtkWidget* grid = gtk_grid_new();
+    gtk_grid_set_row_spacing(GTK_GRID(grid), 8);
+    gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
+    gtk_container_set_border_width(GTK_CONTAINER(grid), 18);
+    GtkWidget* current = gtk_radio_button_new_with_mnemonic(nullptr, "_This puzzle");
+    GtkWidget* fresh = gtk_radio_button_new_with_mnemonic_from_widget(GTK_RADIO_BUTTON(current), "_New puzzles:");
+    if (!s->game || !s->game->loaded()) gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(fresh), TRUE);
+    GtkWidget* count = gtk_spin_button_new_with_range(1, 24, 1);
+    gtk_spin_button_set_value(GTK_SPIN_BUTTON(count), 4);
+    GtkWidget* difficulty = gtk_combo_box_text_new();
+    for (int b = 0; b < 10; ++b) gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(difficulty), bucket_title(the_engine(), b).c_str());
+    gtk_combo_box_set_active(GTK_COMBO_BOX(difficulty), std::clamp(s->settings.bucket, 0, 9));
+    GtkWidget* map = gtk_combo_box_text_new();
+    gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(map), "Square");
+    if (s->maps_ok) gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(map), "Jigsaw");
+    gtk_combo_box_set_active(GTK_COMBO_BOX(map), s->maps_ok ? s->settings.map_kind : 0);
+    GtkWidget* x = gtk_check_button_new_with_mnemonic("_X rules");
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(x), s->settings.adjacency == 1);
+    GtkWidget* per_page = gtk_combo_box_text_new();
+    for (const char* n : {"1", "2", "4", "6"}) gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(per_page), n);
+    gtk_combo_box_set_active(GTK_COMBO_BOX(per_page), 2);
+    gtk_grid_attach(GTK_GRID(grid), current, 0, 0, 2, 1);
+    gtk_grid_attach(GTK_GRID(grid), fresh, 0, 1, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), count, 1, 1, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), difficulty, 1, 2, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), map, 1, 3, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), x, 1, 4, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), gtk_label_new("Puzzles per page:"), 0, 5, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), per_page, 1, 5, 1, 1);
+    gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), grid);
+    gtk_widget_show_all(dialog);
+    const bool go = gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT;
+    std::vector<PrintItem> items;
+    int per = 4;
+    if (go) {
+        static const int kPer[] = {1, 2, 4, 6};
+        per = kPer[std::clamp(gtk_combo_box_get_active(GTK_COMBO_BOX(per_page)), 0, 3)];
+        if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(current)) && s->game && s->game->loaded()) {
+            items.push_back({s->game->record(), caption_of(s->game->record())});
+        } else {
+            const int n = gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(count));
+            const int b = std::max(0, gtk_combo_box_get_active(GTK_COMBO_BOX(difficulty)));
+            const int m = std::max(0, gtk_combo_box_get_active(GTK_COMBO_BOX(map)));
+            const int a = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(x)) ? 1 : 0;
+            game::GameRecord r;
+            while (static_cast<int>(items.size()) < n && s->stock && s->stock->take(m, a, b, r))
+                items.push_back({r, caption_of(r)});
+            if (static_cast<int>(items.size()) < n)
+                show_message(s, "Only " + std::to_string(items.size()) + " of these puzzles were ready; more are being made.",
+                             GTK_MESSAGE_INFO);
+        }
+    }
+    gtk_widget_destroy(dialog);
+    std::string why;
+    if (go && !items.empty() && !print_puzzles(window_of(s), the_engine(), items, per, "", why))
+        show_message(s, "Printing failed: " + why, GTK_MESSAGE_ERROR);
+    gtk_widget_grab_focus(GTK_WIDGET(s->view));
+}
+
+void act_export_picture(Screen* s) {
+    if (!s->game || !s->game->loaded()) return;
+    char* path = file_selector_save(s->view, "Export the board as a picture (.png or .svg)", "sudoku.png");
+    if (!path) return;
+    std::string why;
+    if (!export_board(the_engine(), s->game->record(), s->dark, 1200, path, why))
+        show_message(s, "The picture could not be written: " + why, GTK_MESSAGE_ERROR);
+    g_free(path);
+}
+
+gboolean print_and_quit(gpointer data) {
+    auto* s = static_cast<Screen*>(data);
+    std::string why;
+    if (!s->game || !s->game->loaded()) {
+        std::fprintf(stderr, "quadrillo: nothing to print\n");
+    } else if (!print_puzzles(window_of(s), the_engine(), {{s->game->record(), caption_of(s->game->record())}}, 1,
+                              s->print_pdf, why)) {
+        std::fprintf(stderr, "quadrillo: printing to %s failed: %s\n", s->print_pdf.c_str(), why.c_str());
+    }
+    act_quit(s);
+    return G_SOURCE_REMOVE;
+}
+
 void toggle_setting(Screen* s, bool game::Settings::*field) {
     s->settings.*field = !(s->settings.*field);
     write_text(s, s->settings_path, s->settings.encode());
@@ -884,6 +984,10 @@ void activate_action(GSimpleAction* action, GVariant*, gpointer data) {
         act_open(s);
     else if (name == "export" && have)
         act_export(s);
+    else if (name == "print")
+        act_print(s);
+    else if (name == "picture")
+        act_export_picture(s);
     else if (name == "copy")
         act_copy(s);
     else if (name == "paste")
@@ -1024,11 +1128,11 @@ gboolean on_key(GtkWidget*, GdkEventKey* event, gpointer data) {
         case GDK_KEY_h: run(s, "hint"); return TRUE;
         case GDK_KEY_z: run(s, shift ? "redo" : "undo"); return TRUE;
         case GDK_KEY_y: run(s, "redo"); return TRUE;
-        case GDK_KEY_p: run(s, "pause"); return TRUE;
+        case GDK_KEY_p: run(s, shift ? "print" : "pause"); return TRUE;
         case GDK_KEY_q: run(s, "quit"); return TRUE;
         case GDK_KEY_r: run(s, "restart"); return TRUE;
         case GDK_KEY_o: run(s, "open"); return TRUE;
-        case GDK_KEY_e: run(s, "export"); return TRUE;
+        case GDK_KEY_e: run(s, shift ? "picture" : "export"); return TRUE;
         case GDK_KEY_c: run(s, "copy"); return TRUE;
         case GDK_KEY_v: run(s, "paste"); return TRUE;
         case GDK_KEY_i: run(s, "statistics"); return TRUE;
@@ -1131,7 +1235,9 @@ GMenuModel* build_menu() {
     g_menu_append(game, "New game…", "game.new");
     g_menu_append(game, "Start again", "game.restart");
     g_menu_append(game, "Open a puzzle or picture…", "game.open");
-    g_menu_append(game, "Export the puzzle…", "game.export");
+    g_menu_append(game, "Export the puzzle as a line…", "game.export");
+    g_menu_append(game, "Export the board as a picture…", "game.picture");
+    g_menu_append(game, "Print…", "game.print");
     g_menu_append(game, "Copy the puzzle", "game.copy");
     g_menu_append(game, "Paste a puzzle", "game.paste");
     g_menu_append_section(menu, nullptr, G_MENU_MODEL(game));
@@ -1158,7 +1264,7 @@ GMenuModel* build_menu() {
 void build_actions(Screen* s) {
     s->actions = g_simple_action_group_new();
     const char* plain[] = {"new", "hint", "undo", "redo", "pause", "restart", "fill", "hide", "fullscreen", "open",
-                           "export", "copy", "paste", "statistics", "shortcuts", "help", "quit"};
+                           "export", "print", "picture", "copy", "paste", "statistics", "shortcuts", "help", "quit"};
     for (const char* name : plain) {
         GSimpleAction* a = g_simple_action_new(name, nullptr);
         g_signal_connect(a, "activate", G_CALLBACK(activate_action), s);
@@ -1403,6 +1509,10 @@ void start_screen(FlView* view, char** arguments) {
     refresh(s);
     s->starting = false;
     fl_view_frame_ready(view);
+    if (!s->print_pdf.empty()) {
+        g_signal_connect_swapped(view, "first-frame", G_CALLBACK(+[](Screen* s) { g_idle_add(print_and_quit, s); }), s);
+        return;
+    }
     if (g_getenv("QUADRILLO_BENCH_NEWGAME")) {
         s->benchmarking = true;
         s->bs.on_drawn = [s] { bench_drawn(s); };

@@ -138,6 +138,27 @@ const char kShortcuts[] = R"XML(<?xml version="1.0" encoding="UTF-8"?>
             <child>
               <object class="GtkShortcutsShortcut">
                 <property name="visible">1</property>
+                <property name="accelerator">&lt;Ctrl&gt;&lt;Shift&gt;p</property>
+                <property name="title">Print puzzles (or save them as PDF)</property>
+              </object>
+            </child>
+            <child>
+              <object class="GtkShortcutsShortcut">
+                <property name="visible">1</property>
+                <property name="accelerator">&lt;Ctrl&gt;e</property>
+                <property name="title">Export the puzzle as a line</property>
+              </object>
+            </child>
+            <child>
+              <object class="GtkShortcutsShortcut">
+                <property name="visible">1</property>
+                <property name="accelerator">&lt;Ctrl&gt;&lt;Shift&gt;e</property>
+                <property name="title">Export the board as a PNG or SVG picture</property>
+              </object>
+            </child>
+            <child>
+              <object class="GtkShortcutsShortcut">
+                <property name="visible">1</property>
                 <property name="accelerator">&lt;Ctrl&gt;c</property>
                 <property name="title">Copy the puzzle as a line</property>
               </object>

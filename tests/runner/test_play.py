@@ -170,6 +170,17 @@ class PlayAndResume(unittest.TestCase):
         cells = read_save(os.path.join(self.home.game_dir, "current.game"))["cells"]
         self.assertEqual(cells[2]["answer"], 0)
 
+    def test_printing_to_a_pdf_file_holds_the_puzzle(self):
+        pdf = os.path.join(self.home.path, "puzzle.pdf")
+        r = subprocess.run([BIN, "--print-pdf", pdf, PUZZLE], env=self.xs.env(XDG_DATA_HOME=self.home.path),
+                           capture_output=True, text=True, timeout=60)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        with open(pdf, "rb") as f:
+            self.assertEqual(f.read(5), b"%PDF-")
+        text = subprocess.run(["pdftotext", pdf, "-"], capture_output=True, text=True).stdout
+        digits = "".join(ch for ch in text if ch.isdigit())
+        self.assertEqual(sorted(digits), sorted(ch for ch in PUZZLE if ch != "."), "every given, none more")
+
     def test_a_killed_game_keeps_every_shown_move(self):
         g = self.start(PUZZLE)
         g.keys("4", "Down", "6")
