@@ -1,7 +1,23 @@
 /* libquorvel: the Quadrillo puzzle engine, as plain C functions over an opaque game handle.
  *
  * Conventions: cells are indexed row*9 + column (0..80); digit sets are masks with bit d for digit d.
- * A handle is used by one thread at a time (sudoku_cancel may come from another thread).
+ *
+ * Threads. The library starts no thread of its own; every call runs on the caller's thread, and
+ * calls may come from any number of threads at once under these rules:
+ *  - A handle belongs to one thread at a time: every call that takes a SudokuHandle must not run
+ *    while another call on the same handle runs, except sudoku_cancel, which any thread may call
+ *    while a generation runs on the handle (it stops that generation; one made between two
+ *    generations is forgotten). Different handles may be used on different threads at once.
+ *  - An album may be read (sudoku_queue_game_count, sudoku_queue_get_game) from several threads at
+ *    once; sudoku_queue_free must wait until every reader is done.
+ *  - Every call that takes neither a handle nor an album is safe on any number of threads at once:
+ *    classification and candidate states, sudoku_transform_puzzle (on bytes no other thread uses),
+ *    sudoku_next_step, the picture calls, harvests, the name lookups and the tables.
+ *  - Settings: sudoku_set_group_maps_dir may run while other threads generate; a generation that has
+ *    already read the directory for a map file keeps that reading. sudoku_seed_thread,
+ *    sudoku_set_classify_time_limit and the harvest result are per thread.
+ *  - The tables are constant, except n_combs and combs_for_n_k, which are built once, under a
+ *    once-flag, by the first sudoku_new or classification and never change afterwards.
  * Robustness: a null handle or a cell index outside 0..80 is a safe no-op; out-parameters then
  * receive zeros and functions with a result return 0. */
 #ifndef QUORVEL_H
@@ -80,7 +96,8 @@ int sudoku_generate(SudokuHandle* h, int map_kind, int adjacency, int quality, i
 int sudoku_build_from_clues(SudokuHandle* h, int map_kind, int adjacency, int quality, const int* clues,
                             const int* solution, const int* groups, const int* colors);
 /* The directory of the jigsaw map files for the whole process; null clears it (then the
- * environment variable SUDOKU_GROUP_MAPS_DIR is used). */
+ * environment variable SUDOKU_GROUP_MAPS_DIR is used). Safe while other threads generate. Only
+ * regular files are read from it: a FIFO or a device under a map file's name counts as missing. */
 void sudoku_set_group_maps_dir(const char* dir);
 /* Makes the calling thread's random choices repeatable: from now on they follow a generator started
  * at `seed`, so the same calls with the same seed give the same games. 0 returns the thread to the
@@ -284,7 +301,7 @@ extern const int desiredGameAlbumSize[2][2][10];
 /* A new album holding its own copy of the bytes; null when bytes is null, the header is wrong, the
  * length does not match the counts, or any record's cells are damaged. */
 SudokuAlbum* sudoku_queue_load(const void* bytes, size_t length);
-/* Releases an album; null does nothing. */
+/* Releases an album; null does nothing. No other thread may still be reading it. */
 void sudoku_queue_free(SudokuAlbum* album);
 /* The number of games in an album (0 for null). */
 int sudoku_queue_game_count(const SudokuAlbum* album);
