@@ -12,7 +12,7 @@ namespace {
 struct Search {
     int houses[29][9];
     int n_houses = 0;
-    int cell_houses[81][4];
+    int cell_houses[81][5];  // row, column, group and, on the x rules, both diagonals for the centre
     int cell_n[81] = {};
     int grid[81];
     int first[81];

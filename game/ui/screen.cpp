@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "board.h"
@@ -100,6 +101,7 @@ struct Screen {
     int hint_stage = 0;
     std::shared_ptr<Job> hint_job;
     guint hint_source = 0;
+    int hint_presses = 0;  // presses that came while the engine was still looking
     // The difficulty of the puzzle in play, explained.
     std::shared_ptr<Job> about_job;
     guint about_source = 0;
@@ -220,6 +222,7 @@ Position position_of(Screen* s) {
 }
 
 void clear_hint(Screen* s) {
+    s->hint_presses = 0;
     if (s->hint_job) s->hint_job->cancel = true;
     s->hint_job.reset();
     if (s->hint_source) g_source_remove(s->hint_source);
@@ -456,6 +459,8 @@ void set_paused(Screen* s, bool paused) {
 
 // ---- Hints: name the technique, then show where, then apply it ----
 
+void act_hint(Screen* s);
+
 gboolean poll_hint(gpointer data) {
     auto* s = static_cast<Screen*>(data);
     if (g_screen != s || !s->hint_job) return G_SOURCE_REMOVE;
@@ -489,11 +494,17 @@ gboolean poll_hint(gpointer data) {
     }
     show_message(s, text, GTK_MESSAGE_INFO);
     refresh(s);
+    // Presses made while the engine looked take effect now, in order.
+    for (int pending = std::exchange(s->hint_presses, 0); pending > 0 && s->hint_stage > 0; --pending) act_hint(s);
     return G_SOURCE_REMOVE;
 }
 
 void act_hint(Screen* s) {
-    if (!playing(s) || s->hint_job) return;
+    if (!playing(s)) return;
+    if (s->hint_job) {
+        ++s->hint_presses;
+        return;
+    }
     if (s->hint_stage == 0) {
         s->hint_job = start_hint(the_engine(), position_of(s));
         s->hint_source = g_timeout_add(20, poll_hint, s);

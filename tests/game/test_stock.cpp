@@ -314,7 +314,8 @@ TEST_F(StockTest, WithoutMapFilesNoSquarePuzzleIsFiledOrFoundAsAJigsaw) {
         std::atomic<bool> cancel{false};
         EXPECT_FALSE(game::search_puzzle(bare, 1, 0, 0, cancel, nullptr, 5000, r));
     }
-    frontend::unload_engine(bare);
+    // The copy stays loaded: the engine keeps its combination tables until the process ends, and
+    // closing the library would strand them (the leak checker would rightly say so).
 }
 
 TEST(StockSearch, FindsEasyPuzzlesOnBothMaps) {
