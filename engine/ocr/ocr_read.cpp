@@ -56,12 +56,21 @@ void ocr_copy_crop(const uint8_t* img, int w, const OcrCrop& c, OcrScratch& s) {
 
 void ocr_components(const uint8_t* crop, int cw, int ch, OcrScratch& s) {
     const size_t n = static_cast<size_t>(cw) * static_cast<size_t>(ch);
-    s.comps.clear();
-    s.labels.assign(n, 0);
-    if (n == 0) return;
+    if (n == 0) {
+        s.comps.clear();
+        s.labels.clear();
+        return;
+    }
     s.order.assign(crop, crop + n);
     std::nth_element(s.order.begin(), s.order.begin() + static_cast<std::ptrdiff_t>(n / 2), s.order.end());
-    const int cut = static_cast<int>(s.order[n / 2]) - 45;  // ink is darker than the median by more than 45
+    // ink is darker than the median by more than 45
+    ocr_components_below(crop, cw, ch, static_cast<int>(s.order[n / 2]) - 45, s);
+}
+
+void ocr_components_below(const uint8_t* crop, int cw, int ch, int cut, OcrScratch& s) {
+    const size_t n = static_cast<size_t>(cw) * static_cast<size_t>(ch);
+    s.comps.clear();
+    s.labels.assign(n, 0);
     s.stack.clear();
     for (size_t start = 0; start < n; ++start) {
         if (s.labels[start] != 0 || static_cast<int>(crop[start]) >= cut) continue;
@@ -159,7 +168,7 @@ bool ocr_cell_input(const uint8_t* crop, int cw, int ch, OcrScratch& s, float in
     return true;
 }
 
-int ocr_classify(const OcrNet& net, const float input[kOcrInputs], float& prob) {
+void ocr_class_probs(const OcrNet& net, const float input[kOcrInputs], float p[kOcrClasses]) {
     float hidden[kOcrHidden];
     std::copy(net.b1, net.b1 + kOcrHidden, hidden);
     for (int i = 0; i < kOcrInputs; ++i) {
@@ -179,13 +188,16 @@ int ocr_classify(const OcrNet& net, const float input[kOcrInputs], float& prob) 
     for (float v : o) m = std::max(m, v);
     float e[kOcrClasses], sum = 0;
     for (int k = 0; k < kOcrClasses; ++k) sum += e[k] = std::exp(o[k] - m);
+    for (int k = 0; k < kOcrClasses; ++k) p[k] = e[k] / sum;
+}
+
+int ocr_classify(const OcrNet& net, const float input[kOcrInputs], float& prob) {
+    float p[kOcrClasses];
+    ocr_class_probs(net, input, p);
     int best = 0;
-    float pbest = e[0] / sum;
-    for (int k = 1; k < kOcrClasses; ++k) {
-        const float p = e[k] / sum;
-        if (p > pbest) pbest = p, best = k;
-    }
-    prob = pbest;
+    for (int k = 1; k < kOcrClasses; ++k)
+        if (p[k] > p[best]) best = k;
+    prob = p[best];
     return best;
 }
 

@@ -73,6 +73,8 @@ void ocr_copy_crop(const uint8_t* img, int w, const OcrCrop& c, OcrScratch& s);
 // Labels the ink of a cw x ch crop (pixels darker than its median by more than 45) into
 // 8-connected components, numbered in raster order of their first pixel; fills s.labels and s.comps.
 void ocr_components(const uint8_t* crop, int cw, int ch, OcrScratch& s);
+// The same with ink below the given grey level.
+void ocr_components_below(const uint8_t* crop, int cw, int ch, int cut, OcrScratch& s);
 
 // Why a cell gave no glyph.
 enum class OcrRefusal : uint8_t { None, NoInk, TooSmall, TooShort, TooWide, TooThin, SecondMark };
@@ -89,6 +91,8 @@ void ocr_glyph_input(const OcrScratch& s, int cw, int label, float input[kOcrInp
 bool ocr_cell_input(const uint8_t* crop, int cw, int ch, OcrScratch& s, float input[kOcrInputs],
                     OcrRefusal* why = nullptr);
 
+// The softmax probabilities of the ten classes for an input.
+void ocr_class_probs(const OcrNet& net, const float input[kOcrInputs], float p[kOcrClasses]);
 // The most probable class of an input (lower class on ties) and its softmax probability.
 int ocr_classify(const OcrNet& net, const float input[kOcrInputs], float& prob);
 

@@ -12,6 +12,7 @@
 #include "ocr/ocr_locate.h"
 #include "ocr/ocr_read.h"
 #include "ocr/ocr_regions.h"
+#include "ocr/ocr_second.h"
 #include "ocr/ocr_warp.h"
 
 namespace {
@@ -213,14 +214,12 @@ int best_opinion(const int first[81], const int alts[kOcrAlternatives][81], cons
     return chosen;
 }
 
-bool ocr_recognize(const unsigned char* pixels, int w, int h, int bpp, int out[81]) {
-    std::fill(out, out + 81, 0);
-    if (bpp < 1 || bpp > 4 || !pixels || w < 27 || h < 27) return false;
+namespace {
 
-    std::vector<uint8_t> grey;
-    grey_from_colour(pixels, w, h, bpp, grey);
+// The first reading: straightened, sheared, plain or inverted, and the referee between it and three
+// alternatives. grey is the picture's dark-on-light grey image; the referee may invert it.
+void first_reading(const unsigned char* pixels, int w, int h, int bpp, std::vector<uint8_t>& grey, int out[81]) {
     const size_t count = grey.size();
-    if (ink_majority(grey.data(), w, h)) invert_grey(grey.data(), count);
     const int S = ocr_warp_size(w, h);
 
     // Straightening by the corners of the largest dark region, only for a visibly tilted grid.
@@ -271,7 +270,7 @@ bool ocr_recognize(const unsigned char* pixels, int w, int h, int bpp, int out[8
     }
 
     const int repeats = ocr_unit_conflicts(out, nullptr, false);
-    if (repeats == 0) return true;
+    if (repeats == 0) return;
 
     // Referee: the first reading breaks the rule; three other readings may repeat less.
     if (g_dbg) std::printf("referee: first reading repeats %d, digits %d\n", repeats, digits_of(out));
@@ -285,7 +284,7 @@ bool ocr_recognize(const unsigned char* pixels, int w, int h, int bpp, int out[8
 
     if (best_opinion(out, alts, nullptr, false) < 0) {
         if (g_dbg) std::printf("referee: %s\n", kKept);
-        return true;
+        return;
     }
     // Only now is it worth asking which houses the picture itself draws.
     const bool x = ocr_detect_x(pixels, w, h, bpp);
@@ -297,5 +296,53 @@ bool ocr_recognize(const unsigned char* pixels, int w, int h, int bpp, int out[8
     const int m = best_opinion(out, alts, has_regions ? regions : nullptr, x);
     if (g_dbg) std::printf("referee: %s\n", m >= 0 ? kAltNames[m] : kKept);
     if (m >= 0) std::copy(alts[m], alts[m] + 81, out);
+}
+
+}  // namespace
+
+bool ocr_recognize(const unsigned char* pixels, int w, int h, int bpp, int out[81]) {
+    std::fill(out, out + 81, 0);
+    if (bpp < 1 || bpp > 4 || !pixels || w < 27 || h < 27) return false;
+
+    std::vector<uint8_t> grey;
+    grey_from_colour(pixels, w, h, bpp, grey);
+    if (ink_majority(grey.data(), w, h)) invert_grey(grey.data(), grey.size());
+    std::vector<uint8_t> upright = grey;
+    first_reading(pixels, w, h, bpp, grey, out);
+
+    // A reading that is a sound puzzle on the picture's own rules stands. Anything else (a repeat,
+    // too few digits, no or several solutions) is put to the second opinion, which takes over only
+    // with a sound puzzle, or, when neither is sound, with fewer repeats and no fewer digits.
+    // The rule detectors are slow, so they are asked only once some reading could be a puzzle on
+    // any rules: no repeat in a row or column and at least 17 digits. Until then the second
+    // opinion weighs its readings on the 3x3 boxes.
+    bool asked = false, x = false;
+    int regions[81];
+    const int* rules = nullptr;
+    auto ask_rules = [&] {
+        asked = true;
+        x = ocr_detect_x(pixels, w, h, bpp);
+        rules = ocr_detect_regions(pixels, w, h, bpp, regions) ? regions : nullptr;
+    };
+    auto could_be_puzzle = [](const int reading[81]) {
+        return line_repeats(reading) == 0 && digits_of(reading) >= kOcrLeastClues;
+    };
+    if (could_be_puzzle(out)) {
+        ask_rules();
+        if (ocr_verdict(out, rules, x).sound()) return true;
+    }
+    int second[81];
+    OcrVerdict other = ocr_second_opinion(upright.data(), w, h, rules, x, second);
+    if (!asked && could_be_puzzle(second)) {
+        ask_rules();
+        if (rules || x) other = ocr_second_opinion(upright.data(), w, h, rules, x, second);
+    }
+    const OcrVerdict first = ocr_verdict(out, rules, x);
+    if (g_dbg)
+        std::printf("first reading not sound: repeats %d, digits %d, solutions %d\n", first.repeats, first.digits,
+                    first.solutions);
+    const bool take = other.sound() || (other.repeats < first.repeats && other.digits >= first.digits);
+    if (g_dbg) std::printf("second opinion %s\n", take ? "taken" : "not taken");
+    if (take) std::copy(second, second + 81, out);
     return true;
 }

@@ -1,0 +1,373 @@
+// The second opinion: local-threshold corners, a cell reader fitted to small blurred print, the soundness test and second guesses.
+#include "ocr/ocr_second.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+#include "classify/matrix_engine.h"
+#include "ocr/ocr_image.h"
+#include "ocr/ocr_locate.h"
+#include "ocr/ocr_recognize.h"
+#include "ocr/ocr_warp.h"
+
+namespace {
+
+// The local-threshold corner search works on the picture shrunk to at most this many pixels a side.
+constexpr int kAdaptiveSide = 512;
+// A pixel is ink when darker than the mean of its neighbourhood by this many grey levels.
+constexpr int kAdaptiveMargin = 8;
+
+// Cells of the straightened grid are this many pixels a side.
+constexpr int kCellSide = 36;
+// Part of the cell trimmed on each side before looking for the glyph.
+constexpr float kCellMargin = 0.1f;
+// A cell whose darkest pixels are not this much darker than its median holds no print.
+constexpr int kLeastContrast = 24;
+// Ink: darker than the median by this share of the cell's contrast.
+constexpr float kInkShare = 0.55f;
+// Least height of a glyph, as a share of the trimmed cell.
+constexpr float kLeastHeight = 0.25f;
+// Least probability for a digit class to be read.
+constexpr float kAcceptDigit = 0.5f;
+
+// Cells tried with their next guess, one at a time and then in pairs.
+constexpr int kDoubtfulSingles = 14;
+constexpr int kDoubtfulPairs = 8;
+
+// The mean-smoothed picture shrunk by a whole factor f so that neither side exceeds kAdaptiveSide.
+std::vector<uint8_t> shrink(const uint8_t* grey, int w, int h, int& f, int& sw, int& sh) {
+    f = std::max(1, (std::max(w, h) + kAdaptiveSide - 1) / kAdaptiveSide);
+    sw = w / f;
+    sh = h / f;
+    std::vector<uint8_t> out(static_cast<size_t>(sw) * static_cast<size_t>(sh));
+    for (int y = 0; y < sh; ++y)
+        for (int x = 0; x < sw; ++x) {
+            int sum = 0;
+            for (int dy = 0; dy < f; ++dy) {
+                const uint8_t* row = grey + static_cast<size_t>(y * f + dy) * static_cast<size_t>(w) + x * f;
+                for (int dx = 0; dx < f; ++dx) sum += row[dx];
+            }
+            out[static_cast<size_t>(y) * sw + x] = static_cast<uint8_t>(sum / (f * f));
+        }
+    return out;
+}
+
+// Ink by local threshold: 1 where a pixel is darker than the mean of the (2r+1)^2 square around it
+// by more than the margin.
+std::vector<uint8_t> local_ink(const std::vector<uint8_t>& img, int w, int h, int r) {
+    std::vector<int64_t> sum(static_cast<size_t>(w + 1) * static_cast<size_t>(h + 1), 0);
+    for (int y = 0; y < h; ++y) {
+        int64_t row = 0;
+        for (int x = 0; x < w; ++x) {
+            row += img[static_cast<size_t>(y) * w + x];
+            sum[static_cast<size_t>(y + 1) * (w + 1) + x + 1] = sum[static_cast<size_t>(y) * (w + 1) + x + 1] + row;
+        }
+    }
+    std::vector<uint8_t> ink(img.size(), 0);
+    for (int y = 0; y < h; ++y) {
+        const int y0 = std::max(0, y - r), y1 = std::min(h, y + r + 1);
+        for (int x = 0; x < w; ++x) {
+            const int x0 = std::max(0, x - r), x1 = std::min(w, x + r + 1);
+            const int64_t s = sum[static_cast<size_t>(y1) * (w + 1) + x1] - sum[static_cast<size_t>(y0) * (w + 1) + x1] -
+                              sum[static_cast<size_t>(y1) * (w + 1) + x0] + sum[static_cast<size_t>(y0) * (w + 1) + x0];
+            const int64_t n = static_cast<int64_t>(y1 - y0) * (x1 - x0);
+            ink[static_cast<size_t>(y) * w + x] =
+                static_cast<int64_t>(img[static_cast<size_t>(y) * w + x] + kAdaptiveMargin) * n < s;
+        }
+    }
+    return ink;
+}
+
+// The pixels of the largest 8-connected figure of the mask, as indices.
+std::vector<int> largest_figure(const std::vector<uint8_t>& mask, int w, int h) {
+    std::vector<int> label(mask.size(), 0), stack, best, cur;
+    int next = 0;
+    for (int start = 0; start < static_cast<int>(mask.size()); ++start) {
+        if (!mask[static_cast<size_t>(start)] || label[static_cast<size_t>(start)]) continue;
+        ++next;
+        cur.clear();
+        stack.assign(1, start);
+        label[static_cast<size_t>(start)] = next;
+        while (!stack.empty()) {
+            const int p = stack.back();
+            stack.pop_back();
+            cur.push_back(p);
+            const int x = p % w, y = p / w;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int nx = x + dx, ny = y + dy;
+                    if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
+                    const int q = ny * w + nx;
+                    if (!mask[static_cast<size_t>(q)] || label[static_cast<size_t>(q)]) continue;
+                    label[static_cast<size_t>(q)] = next;
+                    stack.push_back(q);
+                }
+        }
+        if (cur.size() > best.size()) best.swap(cur);
+    }
+    return best;
+}
+
+// A quadrilateral of usable shape: no side shorter than a fifth of the picture's smaller side, none
+// more than 2.2 times another.
+bool quad_plausible(const float xs[4], const float ys[4], int w, int h) {
+    float lo = 1e30f, hi = 0;
+    for (int k = 0; k < 4; ++k) {
+        const float e = std::hypot(xs[(k + 1) % 4] - xs[k], ys[(k + 1) % 4] - ys[k]);
+        lo = std::min(lo, e);
+        hi = std::max(hi, e);
+    }
+    return lo >= 0.2f * static_cast<float>(std::min(w, h)) && hi <= 2.2f * lo;
+}
+
+// Median and a low percentile (the darkest 3%) of a crop, by selection.
+void crop_levels(std::vector<uint8_t>& order, int& median, int& dark) {
+    const size_t n = order.size();
+    std::nth_element(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(n / 2), order.end());
+    median = order[n / 2];
+    const size_t k = n * 3 / 100;
+    std::nth_element(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(k), order.end());
+    dark = order[k];
+}
+
+// The glyph of a crop whose components are in s: the largest component that does not reach the
+// crop's edge, joined by the other pieces whose middle lies in the middle of the cell (a digit's
+// strokes broken by blur or faint print). The joined pieces are relabelled to its label and its
+// record widened over them. Returns the label, or 0 when the cell shows no plausible glyph.
+int gather_glyph(OcrScratch& s, int cw, int ch) {
+    auto inner = [&](const OcrComponent& c) {
+        const int mx = c.min_x + c.max_x, my = c.min_y + c.max_y;  // twice the middle
+        return !c.spans && mx >= cw * 2 / 5 && mx <= cw * 8 / 5 && my >= ch * 2 / 5 && my <= ch * 8 / 5;
+    };
+    int best = 0;
+    for (int l = 1; l <= static_cast<int>(s.comps.size()); ++l) {
+        const OcrComponent& c = s.comps[static_cast<size_t>(l - 1)];
+        const bool edge = c.min_x == 0 || c.min_y == 0 || c.max_x == cw - 1 || c.max_y == ch - 1;
+        if ((edge && !inner(c)) || c.spans) continue;
+        if (best == 0 || c.count > s.comps[static_cast<size_t>(best - 1)].count) best = l;
+    }
+    if (best == 0) return 0;
+    OcrComponent g = s.comps[static_cast<size_t>(best - 1)];
+    const int least_piece = std::max(3, g.count / 10);
+    std::vector<int> joined(s.comps.size() + 1, 0);
+    for (int l = 1; l <= static_cast<int>(s.comps.size()); ++l) {
+        const OcrComponent& c = s.comps[static_cast<size_t>(l - 1)];
+        if (l == best || c.count < least_piece || !inner(c)) continue;
+        joined[static_cast<size_t>(l)] = 1;
+        g.count += c.count;
+        g.min_x = std::min(g.min_x, c.min_x);
+        g.max_x = std::max(g.max_x, c.max_x);
+        g.min_y = std::min(g.min_y, c.min_y);
+        g.max_y = std::max(g.max_y, c.max_y);
+    }
+    const int bw = g.max_x - g.min_x + 1, bh = g.max_y - g.min_y + 1;
+    if (g.count < std::max(8, cw * ch / 100) || static_cast<float>(bh) < kLeastHeight * static_cast<float>(ch) ||
+        static_cast<float>(bw) > 1.3f * static_cast<float>(bh) || bh > ch * 19 / 20)
+        return 0;
+    for (int& l : s.labels)
+        if (l > 0 && joined[static_cast<size_t>(l)]) l = best;
+    s.comps[static_cast<size_t>(best - 1)] = g;
+    return best;
+}
+
+// The groups of the rules as the exact counter takes them: the regions, or the 3x3 boxes.
+void rule_groups(const int* regions, int groups[9][9]) {
+    for (int k = 0; k < 81; ++k) groups[k / 9][k % 9] = regions ? regions[k] : (k / 27) * 3 + (k % 9) / 3;
+}
+
+}  // namespace
+
+OcrVerdict ocr_verdict(const int reading[81], const int* regions, bool diagonals, long budget) {
+    OcrVerdict v;
+    v.repeats = ocr_unit_conflicts(reading, regions, diagonals);
+    for (int k = 0; k < 81; ++k) v.digits += reading[k] >= 1 && reading[k] <= 9;
+    v.solutions = -1;
+    if (v.repeats > 0) {
+        v.solutions = 0;
+        return v;
+    }
+    if (v.digits < kOcrLeastClues) return v;
+    int groups[9][9];
+    rule_groups(regions, groups);
+    const matrix_engine::Ops* ops = matrix_engine::compile(diagonals, groups);
+    if (!ops) return v;
+    matrix_engine::Vec fixed{};
+    for (int k = 0; k < 81; ++k)
+        if (reading[k] >= 1 && reading[k] <= 9) fixed.set(9 * k + reading[k] - 1);
+    long left = budget;
+    v.solutions = matrix_engine::count_completions_collect(*ops, matrix_engine::full_vec(), fixed, 2, nullptr, 0, left);
+    return v;
+}
+
+bool ocr_verdict_better(const OcrVerdict& a, const OcrVerdict& b) {
+    if (a.sound() != b.sound()) return a.sound();
+    if (a.repeats != b.repeats) return a.repeats < b.repeats;
+    if (a.digits != b.digits) return a.digits > b.digits;
+    return a.solutions == 1 && b.solutions != 1;
+}
+
+bool ocr_adaptive_corners(const uint8_t* grey, int w, int h, float xs[4], float ys[4]) {
+    int f = 1, sw = 0, sh = 0;
+    const std::vector<uint8_t> small = shrink(grey, w, h, f, sw, sh);
+    if (sw < 27 || sh < 27) return false;
+    const std::vector<uint8_t> ink = local_ink(small, sw, sh, std::max(4, std::min(sw, sh) / 30));
+    const std::vector<int> fig = largest_figure(ink, sw, sh);
+    if (static_cast<long>(fig.size()) < static_cast<long>(sw) * sh / 100) return false;
+    int best[4] = {fig[0], fig[0], fig[0], fig[0]};
+    auto key = [&](int p, int k) {
+        const int x = p % sw, y = p / sw;
+        return k == 0 ? -(x + y) : k == 1 ? x - y : k == 2 ? x + y : y - x;
+    };
+    for (int p : fig)
+        for (int k = 0; k < 4; ++k)
+            if (key(p, k) > key(best[k], k)) best[k] = p;
+    for (int k = 0; k < 4; ++k) {
+        xs[k] = (static_cast<float>(best[k] % sw) + 0.5f) * static_cast<float>(f);
+        ys[k] = (static_cast<float>(best[k] / sw) + 0.5f) * static_cast<float>(f);
+    }
+    return quad_plausible(xs, ys, w, h);
+}
+
+int ocr_read_straight(const uint8_t* img, int side, int out[81], OcrCellGuess* guesses) {
+    std::fill(out, out + 81, 0);
+    if (guesses) std::fill(guesses, guesses + 81, OcrCellGuess{});
+    const OcrNet net = ocr_builtin_net();
+    const float pitch = static_cast<float>(side) / 9.0f;
+    OcrScratch s;
+    float input[kOcrInputs], p[kOcrClasses];
+    int read = 0;
+    for (int cell = 0; cell < 81; ++cell) {
+        const int i = cell / 9, j = cell % 9;
+        OcrCrop c;
+        c.x0 = static_cast<int>(std::lround((static_cast<float>(j) + kCellMargin) * pitch));
+        c.x1 = static_cast<int>(std::lround((static_cast<float>(j + 1) - kCellMargin) * pitch));
+        c.y0 = static_cast<int>(std::lround((static_cast<float>(i) + kCellMargin) * pitch));
+        c.y1 = static_cast<int>(std::lround((static_cast<float>(i + 1) - kCellMargin) * pitch));
+        c.x1 = std::min(c.x1, side);
+        c.y1 = std::min(c.y1, side);
+        if (!c.usable()) continue;
+        const int cw = c.width(), ch = c.height();
+        ocr_copy_crop(img, side, c, s);
+        s.order.assign(s.crop.begin(), s.crop.end());
+        int median = 0, dark = 0;
+        crop_levels(s.order, median, dark);
+        if (median - dark < kLeastContrast) continue;
+        const int cut = median - static_cast<int>(kInkShare * static_cast<float>(median - dark));
+        ocr_components_below(s.crop.data(), cw, ch, cut, s);
+        const int label = gather_glyph(s, cw, ch);
+        if (label == 0) continue;
+        ocr_glyph_input(s, cw, label, input);
+        ocr_class_probs(net, input, p);
+        int first = 0, second = -1;
+        for (int k = 1; k < kOcrClasses; ++k)
+            if (p[k] > p[first]) first = k;
+        for (int k = 0; k < kOcrClasses; ++k)
+            if (k != first && (second < 0 || p[k] > p[second])) second = k;
+        const bool digit = first != 0 && p[first] >= kAcceptDigit;
+        if (digit) {
+            out[cell] = first;
+            ++read;
+        }
+        if (guesses) {
+            OcrCellGuess& g = guesses[cell];
+            g.glyph = true;
+            g.digit = out[cell];
+            g.prob = digit ? p[first] : p[0];
+            // A digit refused for doubt has that digit as its next guess.
+            g.second = digit ? second : first != 0 ? first : second;
+            g.p_second = p[g.second];
+        }
+    }
+    return read;
+}
+
+bool ocr_try_second_guesses(int reading[81], const OcrCellGuess guesses[81], const int* regions, bool diagonals,
+                            OcrVerdict& verdict) {
+    std::vector<int> doubtful;
+    for (int k = 0; k < 81; ++k)
+        if (guesses[k].glyph && guesses[k].second != reading[k]) doubtful.push_back(k);
+    std::sort(doubtful.begin(), doubtful.end(), [&](int a, int b) {
+        return guesses[a].p_second / guesses[a].prob > guesses[b].p_second / guesses[b].prob;
+    });
+    if (doubtful.size() > kDoubtfulSingles) doubtful.resize(kDoubtfulSingles);
+    auto attempt = [&](int a, int b) {
+        int trial[81];
+        std::copy(reading, reading + 81, trial);
+        trial[a] = guesses[a].second;
+        if (b >= 0) trial[b] = guesses[b].second;
+        const OcrVerdict v = ocr_verdict(trial, regions, diagonals);
+        if (!v.sound()) return false;
+        std::copy(trial, trial + 81, reading);
+        verdict = v;
+        return true;
+    };
+    for (int a : doubtful)
+        if (attempt(a, -1)) return true;
+    const size_t pairs = std::min<size_t>(doubtful.size(), kDoubtfulPairs);
+    for (size_t x = 0; x < pairs; ++x)
+        for (size_t y = x + 1; y < pairs; ++y)
+            if (attempt(doubtful[x], doubtful[y])) return true;
+    return false;
+}
+
+OcrVerdict ocr_second_opinion(const uint8_t* grey, int w, int h, const int* regions, bool diagonals, int out[81]) {
+    std::fill(out, out + 81, 0);
+    // Corner estimates, each a quadrilateral top-left, top-right, bottom-right, bottom-left.
+    std::vector<std::array<float, 8>> quads;
+    auto add = [&](const float xs[4], const float ys[4]) {
+        const float near = 0.01f * static_cast<float>(std::min(w, h));
+        for (const auto& q : quads) {
+            bool same = true;
+            for (int k = 0; k < 4; ++k) same = same && std::fabs(q[k] - xs[k]) <= near && std::fabs(q[4 + k] - ys[k]) <= near;
+            if (same) return;
+        }
+        std::array<float, 8> q;
+        std::copy(xs, xs + 4, q.begin());
+        std::copy(ys, ys + 4, q.begin() + 4);
+        quads.push_back(q);
+    };
+    float xs[4], ys[4];
+    if (ocr_adaptive_corners(grey, w, h, xs, ys)) add(xs, ys);
+    if (find_quad_pol(grey, w, h, xs, ys, true)) add(xs, ys);
+    if (find_quad_pol(grey, w, h, xs, ys, false)) add(xs, ys);
+    int left, top, right, bottom;
+    if (locate_lattice(grey, w, h, left, top, right, bottom, false)) {
+        const float l = static_cast<float>(left), t = static_cast<float>(top);
+        const float r = static_cast<float>(right), b = static_cast<float>(bottom);
+        const float bx[4] = {l, r, r, l}, by[4] = {t, t, b, b};
+        add(bx, by);
+    }
+
+    const int side = 9 * kCellSide;
+    std::vector<uint8_t> warped;
+    OcrVerdict best;
+    best.solutions = -1;
+    OcrCellGuess best_guesses[81];
+    bool any = false;
+    for (const auto& q : quads) {
+        float H[9];
+        if (!solve_homography(q.data(), q.data() + 4, H)) continue;
+        warp_quad(grey, w, h, H, warped, side);
+        int reading[81];
+        OcrCellGuess guesses[81];
+        ocr_read_straight(warped.data(), side, reading, guesses);
+        const OcrVerdict v = ocr_verdict(reading, regions, diagonals);
+        if (g_dbg) std::printf("second opinion: repeats %d, digits %d, solutions %d\n", v.repeats, v.digits, v.solutions);
+        if (!any || ocr_verdict_better(v, best)) {
+            any = true;
+            best = v;
+            std::copy(reading, reading + 81, out);
+            std::copy(guesses, guesses + 81, best_guesses);
+        }
+        if (v.sound()) break;
+    }
+    if (!any) {
+        best.solutions = 0;
+        return best;
+    }
+    if (!best.sound() && ocr_try_second_guesses(out, best_guesses, regions, diagonals, best) && g_dbg)
+        std::printf("second opinion: second guesses made it sound\n");
+    return best;
+}
