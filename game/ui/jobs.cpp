@@ -2,6 +2,7 @@
 // window has given up on finishes harmlessly on its own.
 #include "jobs.h"
 
+#include <chrono>
 #include <thread>
 
 #include "stock.h"
@@ -23,27 +24,22 @@ std::shared_ptr<Job> start_picture_import(const frontend::Engine& engine, std::v
                                           int h, int bpp) {
     auto job = std::make_shared<Job>();
     std::thread([job, &engine, pixels = std::move(pixels), w, h, bpp] {
-        frontend::PuzzleLine line;
+        const auto t0 = std::chrono::steady_clock::now();
+        frontend::PuzzleLine& line = job->line;
         int regions[81];
         int digits = 0;
         if (engine.sudoku_ocr_recognize(pixels.data(), w, h, bpp, line.clues))
             for (int k = 0; k < 81; ++k) digits += line.clues[k] != 0;
-        if (digits == 0) {
-            job->why = "no puzzle could be read in the picture";
-            job->done = true;
-            return;
-        }
-        if (engine.sudoku_ocr_regions(pixels.data(), w, h, bpp, regions)) {
+        if (digits > 0 && engine.sudoku_ocr_regions(pixels.data(), w, h, bpp, regions)) {
             std::copy(regions, regions + 81, line.groups);
             line.has_groups = true;
         } else {
             frontend::square_groups(line.groups);
         }
-        const int adjacency = engine.sudoku_ocr_detect_x(pixels.data(), w, h, bpp) ? 1 : 0;
-        job->import = game::import_puzzle(engine, line, adjacency);
-        job->ok = job->import.verdict == game::Verdict::Unique;
-        job->why = job->ok ? "" : "the picture reads as " + frontend::format_puzzle_line(line.clues, line.groups, false) +
-                                      ", and " + job->import.why;
+        job->adjacency = digits > 0 && engine.sudoku_ocr_detect_x(pixels.data(), w, h, bpp) ? 1 : 0;
+        job->ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+        job->ok = digits > 0;
+        if (!job->ok) job->why = "no puzzle could be read in the picture";
         job->done = true;
     }).detach();
     return job;

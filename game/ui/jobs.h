@@ -26,6 +26,9 @@ struct Job {
     game::Import import;        // import jobs
     game::GameRecord record{};  // search jobs
     SudokuStep step{};          // hint jobs
+    frontend::PuzzleLine line;  // picture jobs: what was read
+    int adjacency = 0;
+    double ms = 0;              // picture jobs: how long the reading took
     ClassifyInfo info{};        // classification jobs
     std::string why;
 };
@@ -38,7 +41,8 @@ struct Position {
 
 // Judges a puzzle line in a worker thread.
 std::shared_ptr<Job> start_import(const frontend::Engine& engine, const frontend::PuzzleLine& line, int adjacency);
-// Reads a picture (w x h, bpp bytes per pixel) and judges what it shows, in a worker thread.
+// Reads a picture (w x h, bpp bytes per pixel) in a worker thread: digits, drawn regions and marked
+// diagonals; ok when any digit was read.
 std::shared_ptr<Job> start_picture_import(const frontend::Engine& engine, std::vector<unsigned char> pixels, int w,
                                           int h, int bpp);
 // The next step in a position, in a worker thread.

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -23,6 +24,7 @@
 #include "names.h"
 #include "new_game_dialog.h"
 #include "printing.h"
+#include "puzzle_editor.h"
 #include "save_file.h"
 #include "settings.h"
 #include "shortcuts.h"
@@ -77,7 +79,8 @@ struct Screen {
 
     // Work in progress off the main thread.
     std::shared_ptr<Job> job;
-    enum class JobKind { None, Import, Search } job_kind = JobKind::None;
+    enum class JobKind { None, Import, Search, Picture } job_kind = JobKind::None;
+    GdkPixbuf* picture = nullptr;  // the picture being read, shown beside the reading
     guint job_source = 0;
     GtkWidget* search_dialog = nullptr;
     GtkWidget* search_bar = nullptr;
@@ -386,6 +389,27 @@ gboolean poll_job(gpointer data) {
             show_message(s, "No new game: " + job->why + ".", GTK_MESSAGE_WARNING);
     } else if (kind == Screen::JobKind::Import) {
         apply_import(s, *job, "given");
+    } else if (kind == Screen::JobKind::Picture) {
+        GdkPixbuf* picture = s->picture;
+        s->picture = nullptr;
+        if (!job->ok) {
+            show_message(s, "The picture cannot be played: " + job->why + ".", GTK_MESSAGE_ERROR);
+        } else {
+            gtk_widget_hide(s->infobar);
+            EditorStart start;
+            start.line = job->line;
+            start.adjacency = job->adjacency;
+            start.picture = picture;
+            char note[160];
+            std::snprintf(note, sizeof note,
+                          "Read in %.0f ms. Compare with the picture, correct any cell (repeats are marked) and the "
+                          "kind, then play.",
+                          job->ms);
+            start.note = note;
+            game::GameRecord record;
+            if (run_puzzle_editor(window_of(s), the_engine(), start, record)) begin(s, record, "from the picture");
+        }
+        if (picture) g_object_unref(picture);
     }
     gtk_widget_grab_focus(GTK_WIDGET(s->view));
     refresh(s);
@@ -611,7 +635,9 @@ void import_picture(Screen* s, GdkPixbuf* pixbuf) {
         std::memcpy(pixels.data() + static_cast<size_t>(y) * w * channels, src + static_cast<size_t>(y) * stride,
                     static_cast<size_t>(w) * channels);
     show_message(s, "Reading the picture…", GTK_MESSAGE_INFO);
-    watch_job(s, start_picture_import(the_engine(), std::move(pixels), w, h, channels), Screen::JobKind::Import);
+    watch_job(s, start_picture_import(the_engine(), std::move(pixels), w, h, channels), Screen::JobKind::Picture);
+    if (s->picture) g_object_unref(s->picture);
+    s->picture = GDK_PIXBUF(g_object_ref(pixbuf));
 }
 
 bool is_picture(const std::string& path) {
@@ -737,6 +763,15 @@ void act_new(Screen* s) {
         refresh(s);
 }
 
+void act_enter(Screen* s) {
+    if (!s->engine_ok) return;
+    EditorStart start;
+    frontend::square_groups(start.line.groups);
+    game::GameRecord record;
+    if (run_puzzle_editor(window_of(s), the_engine(), start, record)) begin(s, record, "of your own");
+    gtk_widget_grab_focus(GTK_WIDGET(s->view));
+}
+
 void act_copy(Screen* s) {
     if (!s->game || !s->game->loaded()) return;
     int clues[81], groups[81];
@@ -745,7 +780,8 @@ void act_copy(Screen* s) {
         clues[k] = v.given ? v.digit : 0;
         groups[k] = v.group;
     }
-    const std::string line = frontend::format_puzzle_line(clues, groups, s->game->map_kind() == 1);
+    std::string line = frontend::format_puzzle_line(clues, groups, s->game->map_kind() == 1);
+    if (s->game->adjacency() == 1) line += " x";
     if (pasteboard_copy_text(s->view, line.c_str())) show_message(s, "Copied the puzzle as a line.", GTK_MESSAGE_INFO);
 }
 
@@ -755,11 +791,18 @@ void act_paste(Screen* s) {
         std::string why;
         std::string t(text);
         g_free(text);
+        // A line may end in " x" for the diagonal rules, as the game's own copies of x puzzles do.
+        while (!t.empty() && std::isspace(static_cast<unsigned char>(t.back()))) t.pop_back();
+        int adjacency = 0;
+        if (t.size() > 2 && (t.back() == 'x' || t.back() == 'X') && std::isspace(static_cast<unsigned char>(t[t.size() - 2]))) {
+            adjacency = 1;
+            t.pop_back();
+        }
         if (!game::first_puzzle_in_text(t, line, why)) {
             show_message(s, "The clipboard holds no puzzle line: " + why + ".", GTK_MESSAGE_ERROR);
             return;
         }
-        import_line(s, line, s->game && s->game->loaded() && t.find(" x") != std::string::npos ? 1 : 0, "pasted");
+        import_line(s, line, adjacency, "pasted");
         return;
     }
     if (GdkPixbuf* picture = pasteboard_get_image(s->view)) {
@@ -997,6 +1040,8 @@ void activate_action(GSimpleAction* action, GVariant*, gpointer data) {
         act_export(s);
     else if (name == "print")
         act_print(s);
+    else if (name == "enter")
+        act_enter(s);
     else if (name == "picture")
         act_export_picture(s);
     else if (name == "copy")
@@ -1135,7 +1180,7 @@ gboolean on_key(GtkWidget*, GdkEventKey* event, gpointer data) {
                                         event->group, &plain, nullptr, nullptr, nullptr);
     if (ctrl) {
         switch (gdk_keyval_to_lower(plain)) {
-        case GDK_KEY_n: run(s, "new"); return TRUE;
+        case GDK_KEY_n: run(s, shift ? "enter" : "new"); return TRUE;
         case GDK_KEY_h: run(s, "hint"); return TRUE;
         case GDK_KEY_z: run(s, shift ? "redo" : "undo"); return TRUE;
         case GDK_KEY_y: run(s, "redo"); return TRUE;
@@ -1245,6 +1290,7 @@ GMenuModel* build_menu() {
     GMenu* game = g_menu_new();
     g_menu_append(game, "New game…", "game.new");
     g_menu_append(game, "Start again", "game.restart");
+    g_menu_append(game, "Enter a puzzle of your own…", "game.enter");
     g_menu_append(game, "Open a puzzle or picture…", "game.open");
     g_menu_append(game, "Export the puzzle as a line…", "game.export");
     g_menu_append(game, "Export the board as a picture…", "game.picture");
@@ -1275,7 +1321,7 @@ GMenuModel* build_menu() {
 void build_actions(Screen* s) {
     s->actions = g_simple_action_group_new();
     const char* plain[] = {"new", "hint", "undo", "redo", "pause", "restart", "fill", "hide", "fullscreen", "open",
-                           "export", "print", "picture", "copy", "paste", "statistics", "shortcuts", "help", "quit"};
+                           "export", "print", "picture", "enter", "copy", "paste", "statistics", "shortcuts", "help", "quit"};
     for (const char* name : plain) {
         GSimpleAction* a = g_simple_action_new(name, nullptr);
         g_signal_connect(a, "activate", G_CALLBACK(activate_action), s);
@@ -1459,6 +1505,7 @@ void destroy_screen(gpointer data) {
     if (s->game && s->game->loaded()) save_game(s);
     if (s->stock) s->stock->stop_refill();
     if (s->actions) g_object_unref(s->actions);
+    if (s->picture) g_object_unref(s->picture);
     delete s;
 }
 
@@ -1472,6 +1519,23 @@ void start_screen(FlView* view, char** arguments) {
     build_actions(s);
     build_widgets(s);
     g_signal_connect(view, "key-press-event", G_CALLBACK(on_key), s);
+    // Pictures and puzzle files dropped on the window are opened like files from the menu.
+    gtk_drag_dest_set(GTK_WIDGET(view), GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
+    gtk_drag_dest_add_uri_targets(GTK_WIDGET(view));
+    g_signal_connect(view, "drag-data-received",
+                     G_CALLBACK(+[](GtkWidget*, GdkDragContext*, int, int, GtkSelectionData* data, guint, guint,
+                                    gpointer user) {
+                         auto* s = static_cast<Screen*>(user);
+                         gchar** uris = gtk_selection_data_get_uris(data);
+                         if (uris && uris[0]) {
+                             if (gchar* path = g_filename_from_uri(uris[0], nullptr, nullptr)) {
+                                 open_path(s, path, 0);
+                                 g_free(path);
+                             }
+                         }
+                         g_strfreev(uris);
+                     }),
+                     s);
 
     s->data_dir = std::string(g_get_user_data_dir()) + "/quadrillo";
     g_mkdir_with_parents(s->data_dir.c_str(), 0755);

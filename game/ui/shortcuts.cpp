@@ -103,6 +103,13 @@ const char kShortcuts[] = R"XML(<?xml version="1.0" encoding="UTF-8"?>
             <child>
               <object class="GtkShortcutsShortcut">
                 <property name="visible">1</property>
+                <property name="accelerator">&lt;Ctrl&gt;&lt;Shift&gt;n</property>
+                <property name="title">Enter a puzzle of your own</property>
+              </object>
+            </child>
+            <child>
+              <object class="GtkShortcutsShortcut">
+                <property name="visible">1</property>
                 <property name="accelerator">&lt;Ctrl&gt;z</property>
                 <property name="title">Undo</property>
               </object>

@@ -181,6 +181,40 @@ class PlayAndResume(unittest.TestCase):
         digits = "".join(ch for ch in text if ch.isdigit())
         self.assertEqual(sorted(digits), sorted(ch for ch in PUZZLE if ch != "."), "every given, none more")
 
+    def test_a_photo_from_the_command_line_becomes_a_game_once_the_reading_is_accepted(self):
+        photo = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "newspaper-photo.jpg")
+        truth = ".42.....5...632.8..8..4.2...........715.6834.9.835.761.91..6.......2.19...61...5."
+        g = self.start(photo)
+        dialogs = wait_for_windows(self.xs, "Check the reading", seconds=30)
+        self.assertTrue(dialogs, "the reading is shown for checking")
+        time.sleep(1.0)  # the verdict follows the reading
+        self.xs.run(["xdotool", "windowfocus", "--sync", str(dialogs[0])])
+        self.xs.run(["xdotool", "key", "Return"])
+        time.sleep(0.5)
+        self.xs.run(["xdotool", "windowfocus", "--sync", str(g.window)])
+        self.assertEqual(g.quit(), 0)
+        save = read_save(os.path.join(self.home.game_dir, "current.game"))
+        givens = "".join(str(save["record"][k * 64 + 40]) if save["cells"][k]["clue"] else "." for k in range(81))
+        self.assertEqual(givens, truth)
+
+    def test_a_pasted_line_starts_a_game_and_copy_gives_it_back(self):
+        owner = subprocess.Popen(["/usr/bin/python3", os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                                                   "clipboard_owner.py"), SQUARE_X + " x"],
+                                 env=self.xs.env(), stdout=subprocess.PIPE, text=True)
+        try:
+            self.assertEqual(owner.stdout.readline().strip(), "ready")
+            g = self.start(PUZZLE)
+            g.keys("ctrl+v")
+            time.sleep(1.0)
+            self.assertEqual(g.quit(), 0)
+        finally:
+            owner.kill()
+            owner.wait()
+        save = read_save(os.path.join(self.home.game_dir, "current.game"))
+        givens = "".join(str(save["record"][k * 64 + 40]) if save["cells"][k]["clue"] else "." for k in range(81))
+        self.assertEqual(givens, SQUARE_X)
+        self.assertEqual(save["kind"][:2], (0, 1), "a square game on the x rules")
+
     def test_a_killed_game_keeps_every_shown_move(self):
         g = self.start(PUZZLE)
         g.keys("4", "Down", "6")
