@@ -19,14 +19,18 @@ const char kOcrHelp[] =
     "      --grid            draw each puzzle, with its regions' walls, under a header holding\n"
     "                        the picture's name and the puzzle's classification\n"
     "      --json            one JSON object per picture, with the classification\n"
+    "      --unsound         print a reading that is no sound puzzle as well (still named on\n"
+    "                        standard error, but not a failure): to finish it by hand\n"
     "  -h, --help            this text\n"
     "\n"
     "Plain output is one line per picture, tab-separated: the puzzle as the other commands read\n"
     "it (81 characters, '.' for blanks, and for a jigsaw a space and its 81-digit group map), the\n"
     "map (square or jigsaw) and the adjacency (regular, or x when the diagonals are marked), so\n"
     "'quorvel ocr pic.png | cut -f1 | quorvel classify' rates a square regular puzzle.\n"
-    "Exit status: 0 every picture read, 1 a file unreadable, not a picture or without a puzzle,\n"
-    "2 bad usage.\n";
+    "A reading that is not a sound puzzle (a digit twice in a house, fewer than 17 digits, no or\n"
+    "several solutions) is reported on standard error and not printed, unless --unsound.\n"
+    "Exit status: 0 every picture read, 1 a file unreadable, not a picture, without a puzzle or\n"
+    "read as no sound puzzle, 2 bad usage.\n";
 
 enum Format { kLine, kGrid, kJson };
 
@@ -86,7 +90,7 @@ struct Reading {
 };
 
 // Reads the puzzle out of a decoded picture; false (after complaining) when it holds none.
-bool read_picture(const std::string& name, const imageio::Image& img, Reading& r) {
+bool read_picture(const std::string& name, const imageio::Image& img, bool unsound_ok, Reading& r) {
     const unsigned char* px = img.px.data();
     if (!sudoku_ocr_recognize(px, img.w, img.h, img.bpp, r.grid.clues)) {
         complain("%s: a %dx%d picture is too small to hold a puzzle", name.c_str(), img.w, img.h);
@@ -104,6 +108,21 @@ bool read_picture(const std::string& name, const imageio::Image& img, Reading& r
     if (!r.regions_found) std::memcpy(r.grid.groups, boxes, sizeof boxes);
     r.grid.map_kind = std::memcmp(boxes, r.grid.groups, sizeof boxes) != 0;
     r.grid.adjacency = sudoku_ocr_detect_x(px, img.w, img.h, img.bpp);
+    // What was read must be a puzzle: no digit twice in a house, enough digits, one solution.
+    std::string why;
+    Grid check;
+    if (r.digits < 17) {
+        why = "only " + std::to_string(r.digits) + " digits read, a puzzle needs at least 17";
+    } else if (parse_puzzle(puzzle_line(r.grid.clues, r.grid.groups, r.grid.map_kind), r.grid.adjacency, check, why)) {
+        ClassifyInfo info;
+        std::memset(&info, 0, sizeof info);
+        sudoku_classify_clues(r.grid.clues, r.grid.groups, r.grid.map_kind, r.grid.adjacency, &info);
+        if (!info.unique) why = info.solvable ? "the digits read leave several solutions" : "the digits read have no solution";
+    }
+    if (!why.empty()) {
+        complain("%s: not a sound puzzle: %s", name.c_str(), why.c_str());
+        return unsound_ok;
+    }
     return true;
 }
 
@@ -135,6 +154,7 @@ void print_reading(Format format, const std::string& name, const Reading& r) {
 
 int cmd_ocr(Args& args) {
     Format format = kLine;
+    bool unsound_ok = false;
     std::vector<std::string> files;
     while (!args.done() && !args.bad) {
         if (args.flag("--help", "-h")) {
@@ -144,6 +164,8 @@ int cmd_ocr(Args& args) {
             format = kGrid;
         } else if (args.flag("--json")) {
             format = kJson;
+        } else if (args.flag("--unsound")) {
+            unsound_ok = true;
         } else if (args.current()[0] != '-' || !std::strcmp(args.current(), "-")) {
             files.push_back(args.current());
             ++args.i;
@@ -160,7 +182,7 @@ int cmd_ocr(Args& args) {
         std::vector<unsigned char> bytes;
         imageio::Image img;
         Reading r;
-        if (!read_bytes(path, bytes) || !decode_picture(name, bytes, img) || !read_picture(name, img, r)) {
+        if (!read_bytes(path, bytes) || !decode_picture(name, bytes, img) || !read_picture(name, img, unsound_ok, r)) {
             all_ok = false;
             continue;
         }
