@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "album/queue_data.h"
@@ -17,9 +18,12 @@
 
 namespace {
 
+char g_dir[] = "/tmp/quadrillo-fuzz-maps-XXXXXX";
+
+// The scratch directory, removed when the fuzzer exits.
 std::string scratch_dir() {
-    char tmpl[] = "/tmp/quadrillo-fuzz-maps-XXXXXX";
-    std::string dir = mkdtemp(tmpl);
+    std::string dir = mkdtemp(g_dir);
+    std::atexit([] { std::filesystem::remove_all(g_dir); });
     for (const char* name : jigsawGroupMapFilenames) symlink("content", (dir + "/" + name + ".z").c_str());
     if (symlink("content", (dir + "/album.z").c_str()) != 0) std::abort();
     set_group_maps_dir(dir.c_str());
