@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "engine.h"
 #include "imported.h"
 
@@ -12,7 +14,11 @@ inline const frontend::Engine& engine() {
     static frontend::Engine* e = [] {
         auto* loaded = new frontend::Engine();
         std::string why;
-        if (!frontend::load_engine(frontend::default_engine_path(), *loaded, why)) {
+        std::string path = frontend::default_engine_path();
+#ifdef QUADRILLO_TEST_ENGINE
+        if (!std::getenv("QUADRILLO_ENGINE")) path = QUADRILLO_TEST_ENGINE;
+#endif
+        if (!frontend::load_engine(path, *loaded, why)) {
             std::fprintf(stderr, "engine: %s\n", why.c_str());
             std::abort();
         }
