@@ -17,6 +17,7 @@ struct Search {
     int grid[81];
     int first[81];
     int count = 0;
+    long nodes_left = 0;  // the search gives up (count -1) when it runs out
 
     void add_house(const int* cells) {
         for (int i = 0; i < 9; ++i) {
@@ -34,6 +35,10 @@ struct Search {
     }
 
     void run() {
+        if (count < 0 || --nodes_left < 0) {
+            count = -1;
+            return;
+        }
         int best = -1;
         unsigned best_free = 0;
         int best_n = 10;
@@ -45,10 +50,10 @@ struct Search {
             if (n == 0) return;
         }
         if (best < 0) {
-            if (count++ == 0) std::memcpy(first, grid, sizeof grid);
+            if (count >= 0 && count++ == 0) std::memcpy(first, grid, sizeof grid);
             return;
         }
-        for (int d = 1; d <= 9 && count < 2; ++d)
+        for (int d = 1; d <= 9 && count >= 0 && count < 2; ++d)
             if (best_free & (1u << d)) {
                 grid[best] = d;
                 run();
@@ -59,8 +64,9 @@ struct Search {
 
 }  // namespace
 
-bool solve_clues(const int* clues, const int* groups, int adjacency, int* solution, int* count) {
+bool solve_clues(const int* clues, const int* groups, int adjacency, int* solution, int* count, long node_limit) {
     Search s;
+    s.nodes_left = node_limit;
     int cells[9];
     for (int r = 0; r < 9; ++r) {
         for (int c = 0; c < 9; ++c) cells[c] = r * 9 + c;
@@ -98,7 +104,7 @@ bool solve_clues(const int* clues, const int* groups, int adjacency, int* soluti
         }
     s.run();
     *count = s.count;
-    if (s.count) std::memcpy(solution, s.first, sizeof s.first);
+    if (s.count > 0) std::memcpy(solution, s.first, sizeof s.first);
     return true;
 }
 
@@ -110,6 +116,10 @@ Import import_puzzle(const frontend::Engine& engine, const frontend::PuzzleLine&
     int solution[81], count = 0;
     if (!solve_clues(line.clues, line.groups, adjacency, solution, &count)) {
         out.why = "the group map is not nine groups of nine cells";
+        return out;
+    }
+    if (count < 0) {
+        out.why = "it could not be settled in reasonable time (too few clues to tell)";
         return out;
     }
     if (count == 0) {

@@ -31,7 +31,9 @@ Import import_puzzle(const frontend::Engine& engine, const frontend::PuzzleLine&
 bool first_puzzle_in_text(const std::string& text, frontend::PuzzleLine& out, std::string& why);
 
 // Solves clues on groups by search; true with the first solution found and *count (0, 1 or 2,
-// counting stops at 2).
-bool solve_clues(const int* clues, const int* groups, int adjacency, int* solution, int* count);
+// counting stops at 2; -1 when `node_limit` search steps did not settle it, so that a strange
+// puzzle never keeps a worker busy for long).
+bool solve_clues(const int* clues, const int* groups, int adjacency, int* solution, int* count,
+                 long node_limit = 2'000'000);
 
 }  // namespace game

@@ -55,6 +55,16 @@ TEST(Imports, VerdictsForNoneSeveralAndOneSolution) {
     EXPECT_NE(game::import_puzzle(engine(), p, 1).verdict, game::Verdict::Unique);
 }
 
+TEST(Imports, TheSearchGivesUpWithinItsBudgetInsteadOfRunningOn) {
+    int clues[81] = {}, groups[81], solution[81], count = 7;
+    clues[0] = 1;
+    frontend::square_groups(groups);
+    ASSERT_TRUE(game::solve_clues(clues, groups, 0, solution, &count, 10));
+    EXPECT_EQ(count, -1) << "ten steps cannot settle an almost empty grid";
+    ASSERT_TRUE(game::solve_clues(clues, groups, 0, solution, &count));
+    EXPECT_EQ(count, 2);
+}
+
 TEST(Imports, JigsawLinesBecomeJigsawGamesWithTheirWalls) {
     // A jigsaw puzzle the engine made, written as a line with its group map.
     SudokuHandle* h = engine().sudoku_new();
