@@ -1286,35 +1286,47 @@ GtkWidget* action_button(const char* label, const char* action, const char* tool
 }
 
 GMenuModel* build_menu() {
+    // The menu's sections in order; an entry without a label ends a section.
+    static const struct {
+        const char* label;
+        const char* action;
+    } kEntries[] = {
+        {"New game…", "game.new"},
+        {"Start again", "game.restart"},
+        {"Enter a puzzle of your own…", "game.enter"},
+        {"Open a puzzle or picture…", "game.open"},
+        {"Export the puzzle as a line…", "game.export"},
+        {"Export the board as a picture…", "game.picture"},
+        {"Print…", "game.print"},
+        {"Copy the puzzle", "game.copy"},
+        {"Paste a puzzle", "game.paste"},
+        {nullptr, nullptr},
+        {"Hint", "game.hint"},
+        {"Fill in candidates", "game.fill"},
+        {"Hide candidates", "game.hide"},
+        {"Check against the solution", "game.check"},
+        {nullptr, nullptr},
+        {"Dark look", "game.dark"},
+        {"Sounds", "game.sounds"},
+        {"Full screen", "game.fullscreen"},
+        {"Statistics", "game.statistics"},
+        {"Keyboard shortcuts", "game.shortcuts"},
+        {"Help", "game.help"},
+        {"Quit", "game.quit"},
+        {nullptr, nullptr},
+    };
     GMenu* menu = g_menu_new();
-    GMenu* game = g_menu_new();
-    g_menu_append(game, "New game…", "game.new");
-    g_menu_append(game, "Start again", "game.restart");
-    g_menu_append(game, "Enter a puzzle of your own…", "game.enter");
-    g_menu_append(game, "Open a puzzle or picture…", "game.open");
-    g_menu_append(game, "Export the puzzle as a line…", "game.export");
-    g_menu_append(game, "Export the board as a picture…", "game.picture");
-    g_menu_append(game, "Print…", "game.print");
-    g_menu_append(game, "Copy the puzzle", "game.copy");
-    g_menu_append(game, "Paste a puzzle", "game.paste");
-    g_menu_append_section(menu, nullptr, G_MENU_MODEL(game));
-    GMenu* help = g_menu_new();
-    g_menu_append(help, "Fill in candidates", "game.fill");
-    g_menu_append(help, "Hide candidates", "game.hide");
-    g_menu_append(help, "Check against the solution", "game.check");
-    g_menu_append_section(menu, nullptr, G_MENU_MODEL(help));
-    GMenu* view = g_menu_new();
-    g_menu_append(view, "Dark look", "game.dark");
-    g_menu_append(view, "Sounds", "game.sounds");
-    g_menu_append(view, "Full screen", "game.fullscreen");
-    g_menu_append(view, "Statistics", "game.statistics");
-    g_menu_append(view, "Keyboard shortcuts", "game.shortcuts");
-    g_menu_append(view, "Help", "game.help");
-    g_menu_append(view, "Quit", "game.quit");
-    g_menu_append_section(menu, nullptr, G_MENU_MODEL(view));
-    g_object_unref(game);
-    g_object_unref(help);
-    g_object_unref(view);
+    GMenu* section = g_menu_new();
+    for (const auto& e : kEntries) {
+        if (e.label) {
+            g_menu_append(section, e.label, e.action);
+            continue;
+        }
+        g_menu_append_section(menu, nullptr, G_MENU_MODEL(section));
+        g_object_unref(section);
+        section = g_menu_new();
+    }
+    g_object_unref(section);
     return G_MENU_MODEL(menu);
 }
 
