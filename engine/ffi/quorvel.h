@@ -233,6 +233,14 @@ int sudoku_classify_handle(SudokuHandle* h, int map_kind, int adjacency, Classif
  * classify_puzzle an undecided grid is "unsolvable" with budget_exhausted 1. Other threads keep
  * their own setting. */
 void sudoku_set_classify_time_limit(int ms);
+/* Extension: the number of solutions of clues[81] (0..9) on groups[81] (0..8, nine cells each; x
+ * adjacency 1 adds both long diagonals), counted by the exact search and stopped at `limit` (>= 1).
+ * solution (may be null) gets the first solution found, row-major. node_budget > 0 bounds the search
+ * (<= 0: none). Returns the count 0..limit, -1 when the budget ran out first, -2 for refused input
+ * (null pointers, values out of range, groups that are not nine of nine). Much faster than a
+ * classification when only the count is wanted; safe on several threads at once. */
+int sudoku_count_solutions(const int* clues, const int* groups, int adjacency, int limit, long node_budget,
+                           int* solution);
 /* The candidates of the game's clue grid just before technique `level` would be needed, into out[81]. */
 int sudoku_candidate_state_handle(SudokuHandle* h, int map_kind, int adjacency, int level, int* out);
 /* Turns 5184 puzzle bytes in place by symmetry `type` (0..7) and renames the digits: permutation[i] is
