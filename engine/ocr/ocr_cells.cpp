@@ -215,38 +215,52 @@ void box_for(const uint8_t* grey, int w, int h, bool warped, int& left, int& top
 
 namespace {
 
-bool attempt(const unsigned char* pixels, const uint8_t* grey, int w, int h, int bpp, bool warped, BoxTest on_box,
-             void* ctx) {
+// Runs every test not yet passed on one image of the picture: on the lattice box of box_for and,
+// when that fails, on the whole image. True when every test has passed.
+bool attempt(const unsigned char* pixels, const uint8_t* grey, int w, int h, int bpp, bool warped, BoxTry* tries,
+             int n) {
     int left, top, right, bottom;
     box_for(grey, w, h, warped, left, top, right, bottom);
-    return on_box(pixels, grey, w, h, bpp, left, top, right, bottom, ctx) ||
-           on_box(pixels, grey, w, h, bpp, 0, 0, w - 1, h - 1, ctx);
+    bool all = true;
+    for (int k = 0; k < n; ++k) {
+        BoxTry& t = tries[k];
+        if (!t.passed)
+            t.passed = t.on_box(pixels, grey, w, h, bpp, left, top, right, bottom, t.ctx) ||
+                       t.on_box(pixels, grey, w, h, bpp, 0, 0, w - 1, h - 1, t.ctx);
+        all = all && t.passed;
+    }
+    return all;
 }
 
 }  // namespace
 
 bool try_three_ways(const unsigned char* pixels, int w, int h, int bpp, BoxTest on_box, void* ctx) {
+    BoxTry one{on_box, ctx, false};
+    return try_three_ways(pixels, w, h, bpp, &one, 1);
+}
+
+bool try_three_ways(const unsigned char* pixels, int w, int h, int bpp, BoxTry* tries, int n) {
     std::vector<uint8_t> store, grey;
     const unsigned char* P = ink_dark_color(pixels, w, h, bpp, store);
     grey_from_colour(P, w, h, bpp, grey);
-    if (attempt(P, grey.data(), w, h, bpp, false, on_box, ctx)) return true;
+    if (attempt(P, grey.data(), w, h, bpp, false, tries, n)) return true;
 
     const float s = estimate_skew_deg(grey.data(), w, h);
     if (std::fabs(s) >= 0.9f) {
-        const size_t n = static_cast<size_t>(w) * static_cast<size_t>(h);
-        std::vector<uint8_t> turned(n * static_cast<size_t>(bpp)), plane(n), sheared;
+        const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
+        std::vector<uint8_t> turned(count * static_cast<size_t>(bpp)), plane(count), sheared;
         for (int c = 0; c < bpp; ++c) {
-            for (size_t i = 0; i < n; ++i) plane[i] = P[i * bpp + c];
+            for (size_t i = 0; i < count; ++i) plane[i] = P[i * bpp + c];
             shear_correct(plane.data(), w, h, s, sheared);
-            for (size_t i = 0; i < n; ++i) turned[i * bpp + c] = sheared[i];
+            for (size_t i = 0; i < count; ++i) turned[i * bpp + c] = sheared[i];
         }
         grey_from_colour(turned.data(), w, h, bpp, grey);
-        if (attempt(turned.data(), grey.data(), w, h, bpp, false, on_box, ctx)) return true;
+        if (attempt(turned.data(), grey.data(), w, h, bpp, false, tries, n)) return true;
     }
 
     std::vector<uint8_t> straight;
     int S = 0;
     if (!warp_colour(P, w, h, bpp, straight, S)) return false;
     grey_from_colour(straight.data(), S, S, bpp, grey);
-    return attempt(straight.data(), grey.data(), S, S, bpp, true, on_box, ctx);
+    return attempt(straight.data(), grey.data(), S, S, bpp, true, tries, n);
 }

@@ -216,9 +216,17 @@ int best_opinion(const int first[81], const int alts[kOcrAlternatives][81], cons
 
 namespace {
 
+// The picture's rules once its detectors have been asked.
+struct PictureRules {
+    bool asked = false, x = false, has_regions = false;
+    int regions[81] = {};
+};
+
 // The first reading: straightened, sheared, plain or inverted, and the referee between it and three
-// alternatives. grey is the picture's dark-on-light grey image; the referee may invert it.
-void first_reading(const unsigned char* pixels, int w, int h, int bpp, std::vector<uint8_t>& grey, int out[81]) {
+// alternatives. grey is the picture's dark-on-light grey image; the referee may invert it. rules
+// (may be null) keeps the picture's rules when the referee had to ask for them.
+void first_reading(const unsigned char* pixels, int w, int h, int bpp, std::vector<uint8_t>& grey, int out[81],
+                   PictureRules* rules) {
     const size_t count = grey.size();
     const int S = ocr_warp_size(w, h);
 
@@ -287,9 +295,15 @@ void first_reading(const unsigned char* pixels, int w, int h, int bpp, std::vect
         return;
     }
     // Only now is it worth asking which houses the picture itself draws.
-    const bool x = ocr_detect_x(pixels, w, h, bpp);
+    bool x, has_regions;
     int regions[81];
-    const bool has_regions = ocr_detect_regions(pixels, w, h, bpp, regions);
+    ocr_detect_rules(pixels, w, h, bpp, x, has_regions, regions);
+    if (rules) {
+        rules->asked = true;
+        rules->x = x;
+        rules->has_regions = has_regions;
+        std::copy(regions, regions + 81, rules->regions);
+    }
     if (g_dbg)
         std::printf("referee: the picture's rules are %s%s\n", has_regions ? "its drawn regions" : "the 3x3 boxes",
                     x ? " and both diagonals" : "");
@@ -308,21 +322,30 @@ bool ocr_recognize(const unsigned char* pixels, int w, int h, int bpp, int out[8
     grey_from_colour(pixels, w, h, bpp, grey);
     if (ink_majority(grey.data(), w, h)) invert_grey(grey.data(), grey.size());
     std::vector<uint8_t> upright = grey;
-    first_reading(pixels, w, h, bpp, grey, out);
+    PictureRules known;
+    first_reading(pixels, w, h, bpp, grey, out, &known);
 
     // A reading that is a sound puzzle on the picture's own rules stands. Anything else (a repeat,
     // too few digits, no or several solutions) is put to the second opinion, which takes over only
     // with a sound puzzle, or, when neither is sound, with fewer repeats and no fewer digits.
     // The rule detectors are slow, so they are asked only once some reading could be a puzzle on
-    // any rules: no repeat in a row or column and at least 17 digits. Until then the second
-    // opinion weighs its readings on the 3x3 boxes.
+    // any rules: no repeat in a row or column and at least 17 digits, and at most once a picture
+    // (the referee's answer, when it asked, is taken as it is). Until then the second opinion
+    // weighs its readings on the 3x3 boxes.
     bool asked = false, x = false;
     int regions[81];
     const int* rules = nullptr;
     auto ask_rules = [&] {
         asked = true;
-        x = ocr_detect_x(pixels, w, h, bpp);
-        rules = ocr_detect_regions(pixels, w, h, bpp, regions) ? regions : nullptr;
+        bool has_regions;
+        if (known.asked) {
+            x = known.x;
+            has_regions = known.has_regions;
+            std::copy(known.regions, known.regions + 81, regions);
+        } else {
+            ocr_detect_rules(pixels, w, h, bpp, x, has_regions, regions);
+        }
+        rules = has_regions ? regions : nullptr;
     };
     auto could_be_puzzle = [](const int reading[81]) {
         return line_repeats(reading) == 0 && digits_of(reading) >= kOcrLeastClues;

@@ -293,3 +293,16 @@ bool ocr_detect_regions(const unsigned char* pixels, int w, int h, int bpp, int 
     std::fill(regions, regions + 81, 0);
     return false;
 }
+
+void ocr_detect_rules(const unsigned char* pixels, int w, int h, int bpp, bool& x, bool& has_regions, int regions[81]) {
+    std::fill(regions, regions + 81, 0);
+    x = has_regions = false;
+    if (bpp < 1 || bpp > 4 || !pixels || w <= 26 || h <= 26) return;
+    const BoxTest marks = [](const unsigned char* p, const uint8_t*, int pw, int ph, int pb, int left, int top,
+                             int right, int bottom, void*) { return x_marked(p, pw, ph, pb, left, top, right, bottom); };
+    BoxTry tries[2] = {{marks, nullptr, false}, {regions_of_box, regions, false}};
+    try_three_ways(pixels, w, h, bpp, tries, 2);
+    x = tries[0].passed;
+    has_regions = tries[1].passed;
+    if (!has_regions) std::fill(regions, regions + 81, 0);
+}

@@ -88,3 +88,17 @@ bool x_marked(const unsigned char* pixels, int w, int h, int bpp, int left, int 
 using BoxTest = bool (*)(const unsigned char* pixels, const uint8_t* grey, int w, int h, int bpp, int left, int top,
                          int right, int bottom, void* ctx);
 bool try_three_ways(const unsigned char* pixels, int w, int h, int bpp, BoxTest on_box, void* ctx);
+
+// One test of several run through the same three tries; passed is set once it succeeds.
+struct BoxTry {
+    BoxTest on_box;
+    void* ctx;
+    bool passed;
+};
+// The three tries shared by several tests: each try's image and lattice box are made once, and each
+// test stops at its own first success, just as it would alone. True when every test passed.
+bool try_three_ways(const unsigned char* pixels, int w, int h, int bpp, BoxTry* tries, int n);
+
+// Both detections at once, for about the cost of one: the answers of ocr_detect_x (into x) and of
+// ocr_detect_regions (its result into has_regions, its map into regions).
+void ocr_detect_rules(const unsigned char* pixels, int w, int h, int bpp, bool& x, bool& has_regions, int regions[81]);

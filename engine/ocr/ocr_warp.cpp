@@ -42,11 +42,16 @@ bool solve_homography(const float xs[4], const float ys[4], float H[9]) {
     return true;
 }
 
-void warp_quad(const uint8_t* img, int w, int h, const float H[9], std::vector<uint8_t>& out, int S) {
-    const size_t side = static_cast<size_t>(std::max(S, 0));
-    out.assign(side * side, 255);
+namespace {
+
+// Samples the picture of bpp interleaved channels (w x h) at every pixel of the S x S square that
+// the homography H maps onto it, bilinearly, into out (S x S x bpp, already filled with 255 where
+// nothing maps). Each position is computed once for all channels, and each channel is interpolated
+// exactly as a picture of that channel alone would be.
+void warp_channels(const uint8_t* img, int w, int h, int bpp, const float H[9], uint8_t* out, int S) {
+    const size_t side = static_cast<size_t>(std::max(S, 0)), channels = static_cast<size_t>(bpp);
     const float xmax = static_cast<float>(w - 1), ymax = static_cast<float>(h - 1);
-    const size_t stride = static_cast<size_t>(w);
+    const size_t stride = static_cast<size_t>(w) * channels;
     for (int i = 0; i < S; ++i) {
         const float v = (static_cast<float>(i) + 0.5f) / static_cast<float>(S);
         for (int j = 0; j < S; ++j) {
@@ -60,12 +65,23 @@ void warp_quad(const uint8_t* img, int w, int h, const float H[9], std::vector<u
             const int x0 = static_cast<int>(x), y0 = static_cast<int>(y);
             if (x0 + 1 >= w || y0 + 1 >= h) continue;
             const float fx = x - static_cast<float>(x0), fy = y - static_cast<float>(y0);
-            const uint8_t* p = img + static_cast<size_t>(y0) * stride + static_cast<size_t>(x0);
-            const float value = p[0] * (1 - fx) * (1 - fy) + p[1] * fx * (1 - fy) + p[stride] * (1 - fx) * fy +
-                                p[stride + 1] * fx * fy;
-            out[static_cast<size_t>(i) * side + static_cast<size_t>(j)] = static_cast<uint8_t>(static_cast<int>(value + 0.5f));
+            const uint8_t* p = img + static_cast<size_t>(y0) * stride + static_cast<size_t>(x0) * channels;
+            uint8_t* o = out + (static_cast<size_t>(i) * side + static_cast<size_t>(j)) * channels;
+            for (size_t c = 0; c < channels; ++c, ++p) {
+                const float value = p[0] * (1 - fx) * (1 - fy) + p[channels] * fx * (1 - fy) +
+                                    p[stride] * (1 - fx) * fy + p[stride + channels] * fx * fy;
+                o[c] = static_cast<uint8_t>(static_cast<int>(value + 0.5f));
+            }
         }
     }
+}
+
+}  // namespace
+
+void warp_quad(const uint8_t* img, int w, int h, const float H[9], std::vector<uint8_t>& out, int S) {
+    const size_t side = static_cast<size_t>(std::max(S, 0));
+    out.assign(side * side, 255);
+    warp_channels(img, w, h, 1, H, out.data(), S);
 }
 
 namespace {
@@ -120,12 +136,6 @@ bool warp_colour(const unsigned char* pixels, int w, int h, int bpp, std::vector
     S = side;
     const size_t cells = static_cast<size_t>(side) * static_cast<size_t>(side);
     out.assign(cells * static_cast<size_t>(bpp), 255);
-    plane.resize(n);
-    std::vector<uint8_t> warped;
-    for (int c = 0; c < bpp; ++c) {
-        for (size_t i = 0; i < n; ++i) plane[i] = pixels[i * bpp + c];
-        warp_quad(plane.data(), w, h, H, warped, side);
-        for (size_t k = 0; k < cells; ++k) out[k * bpp + c] = warped[k];
-    }
+    warp_channels(pixels, w, h, bpp, H, out.data(), side);
     return true;
 }

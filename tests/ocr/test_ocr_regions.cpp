@@ -11,6 +11,7 @@
 #include "ocr/grid_picture.h"
 #include "ocr/ocr_image.h"
 #include "ocr/ocr_regions.h"
+#include "ocr/ocr_warp.h"
 
 using grid_picture::Picture;
 
@@ -283,4 +284,95 @@ TEST(OcrRegions, PictureCallsRefuseBadArgumentsWithoutReading) {
     EXPECT_EQ(std::vector<int>(out, out + 81), std::vector<int>(81, 5));
     const Picture p = plain_grid(320, 300);
     EXPECT_EQ(sudoku_ocr_regions(p.px.data(), p.w, p.h, 1, nullptr), 0);
+}
+
+namespace {
+
+// A box test that records the images it was run on and passes on pictures of a chosen width
+// (any width when pass_width is 0, none when it is negative).
+struct Probe {
+    int pass_width = 0;
+    std::vector<std::pair<int, int>> sizes;
+};
+bool probe_box(const unsigned char*, const uint8_t*, int w, int h, int, int, int, int, int, void* ctx) {
+    Probe& p = *static_cast<Probe*>(ctx);
+    p.sizes.emplace_back(w, h);
+    return p.pass_width == 0 || p.pass_width == w;
+}
+
+}  // namespace
+
+TEST(OcrRules, SharedTriesRunEachTestUntilItsOwnSuccess) {
+    Picture tilted = grid_picture::blank(420, 400);
+    const double dx[4] = {60, 370, 390, 30}, dy[4] = {50, 70, 360, 340};
+    grid_picture::draw_quad(tilted, dx, dy, 3);
+    const int S = ocr_warp_size(tilted.w, tilted.h);
+    // One test passes at once, one only on the straightened image, one never.
+    Probe early, late{S, {}}, never{-1, {}};
+    BoxTry tries[3] = {{probe_box, &early, false}, {probe_box, &late, false}, {probe_box, &never, false}};
+    EXPECT_FALSE(try_three_ways(tilted.px.data(), tilted.w, tilted.h, 1, tries, 3));
+    EXPECT_TRUE(tries[0].passed);
+    EXPECT_TRUE(tries[1].passed);
+    EXPECT_FALSE(tries[2].passed);
+    EXPECT_EQ(early.sizes.size(), 1u);
+    // Lattice box, then whole image, on every try; the late test passes on the straightened
+    // image's box, where the failing one goes on to the whole image.
+    ASSERT_GE(late.sizes.size(), 3u);
+    EXPECT_EQ(late.sizes.back(), std::make_pair(S, S));
+    EXPECT_EQ(late.sizes.front(), std::make_pair(tilted.w, tilted.h));
+    std::vector<std::pair<int, int>> expected = late.sizes;
+    expected.emplace_back(S, S);
+    EXPECT_EQ(never.sizes, expected);
+    // Alone, the late test takes the same course and is then the only one, so the call succeeds.
+    Probe alone{S, {}};
+    EXPECT_TRUE(try_three_ways(tilted.px.data(), tilted.w, tilted.h, 1, probe_box, &alone));
+    EXPECT_EQ(alone.sizes, late.sizes);
+}
+
+TEST(OcrRules, BothDetectionsAtOnceAnswerAsEachAlone) {
+    // Each picture passes the two tests at different tries, or not at all (the blank page and the
+    // unmarked grid run every try for the diagonals), so the shared tries must keep each test's own
+    // course: a test that passed is not run again, one that failed goes on to the next try.
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> px;
+        int w, h, bpp;
+    };
+    std::vector<Case> cases;
+    const Picture plain = plain_grid(320, 300), shaded = plain_grid(320, 300, 205);
+    const Picture blank = grid_picture::blank(200, 200);
+    cases.push_back({"plain", plain.px, plain.w, plain.h, 1});
+    cases.push_back({"shaded, colour", grid_picture::as_colour(shaded, 4), shaded.w, shaded.h, 4});
+    cases.push_back({"blank", blank.px, blank.w, blank.h, 1});
+    cases.push_back({"pastel boxes, shaded diagonals", pastel_boxes(30, 0.85), 9 * 30 + 1, 9 * 30 + 1, 3});
+    Picture tilted = grid_picture::blank(420, 400);
+    const double dx[4] = {60, 370, 390, 30}, dy[4] = {50, 70, 360, 340};
+    grid_picture::draw_quad(tilted, dx, dy, 3);
+    cases.push_back({"tilted", tilted.px, tilted.w, tilted.h, 1});
+    for (const Case& c : cases) {
+        int alone[81], together[81];
+        std::fill(together, together + 81, 7);
+        const bool x_alone = ocr_detect_x(c.px.data(), c.w, c.h, c.bpp);
+        const bool regions_alone = ocr_detect_regions(c.px.data(), c.w, c.h, c.bpp, alone);
+        bool x = !x_alone, has_regions = !regions_alone;
+        ocr_detect_rules(c.px.data(), c.w, c.h, c.bpp, x, has_regions, together);
+        EXPECT_EQ(x, x_alone) << c.name;
+        EXPECT_EQ(has_regions, regions_alone) << c.name;
+        EXPECT_EQ(std::vector<int>(together, together + 81), std::vector<int>(alone, alone + 81)) << c.name;
+    }
+    EXPECT_TRUE(ocr_detect_x(cases[1].px.data(), cases[1].w, cases[1].h, 4));  // the cases differ
+    EXPECT_FALSE(ocr_detect_regions(blank.px.data(), blank.w, blank.h, 1, std::vector<int>(81).data()));
+
+    // Bad arguments: nothing found, and the map comes back all 0.
+    int regions[81];
+    for (int bpp : {0, 5}) {
+        bool x = true, has_regions = true;
+        std::fill(regions, regions + 81, 3);
+        ocr_detect_rules(plain.px.data(), plain.w, plain.h, bpp, x, has_regions, regions);
+        EXPECT_FALSE(x || has_regions) << "bpp " << bpp;
+        EXPECT_EQ(std::vector<int>(regions, regions + 81), std::vector<int>(81, 0));
+    }
+    bool x = true, has_regions = true;
+    ocr_detect_rules(nullptr, 100, 100, 1, x, has_regions, regions);
+    EXPECT_FALSE(x || has_regions);
 }

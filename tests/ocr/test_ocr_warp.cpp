@@ -94,6 +94,36 @@ TEST(OcrWarp, StraightensAPerspectiveGrid) {
     }
 }
 
+TEST(OcrWarp, ColourWarpKeepsEachChannelApart) {
+    // Red and green carry the grid, blue a fixed function of it, a fourth channel (alpha) is
+    // constant: every channel must be sampled at the same point and come out in its own place.
+    Picture p = grid_picture::blank(420, 400);
+    const double dx[4] = {60, 370, 390, 30}, dy[4] = {50, 70, 360, 340};
+    grid_picture::draw_quad(p, dx, dy, 3);
+    std::vector<uint8_t> rgba(p.px.size() * 4);
+    for (size_t i = 0; i < p.px.size(); ++i) {
+        rgba[4 * i] = rgba[4 * i + 1] = p.px[i];
+        rgba[4 * i + 2] = static_cast<uint8_t>(p.px[i] / 2 + 100);
+        rgba[4 * i + 3] = 200;
+    }
+    std::vector<uint8_t> out;
+    int S = 0;
+    ASSERT_TRUE(warp_colour(rgba.data(), p.w, p.h, 4, out, S));
+    ASSERT_EQ(out.size(), static_cast<size_t>(S) * S * 4);
+    std::vector<uint8_t> red(static_cast<size_t>(S) * S);
+    int inside = 0;
+    for (size_t k = 0; k < red.size(); ++k) {
+        const uint8_t* o = &out[4 * k];
+        red[k] = o[0];
+        ASSERT_EQ(o[1], o[0]) << k;
+        ASSERT_NEAR(o[2], o[0] / 2.0 + 100, 1.0) << k;
+        ASSERT_TRUE(o[3] == 200 || (o[3] == 255 && o[0] == 255 && o[2] == 255)) << k;
+        inside += o[3] == 200;
+    }
+    EXPECT_GT(inside, S * S * 9 / 10);
+    EXPECT_EQ(comb_score(red.data(), S, S), 16);
+}
+
 TEST(OcrWarp, SourcesOutsideTheSampledAreaStayWhite) {
     const Picture black = grid_picture::blank(100, 100, 0);
     const float xs[4] = {-50, 50, 50, -50}, ys[4] = {-50, -50, 50, 50};
