@@ -30,13 +30,17 @@ std::shared_ptr<Job> start_picture_import(const frontend::Engine& engine, std::v
         int digits = 0;
         if (engine.sudoku_ocr_recognize(pixels.data(), w, h, bpp, line.clues))
             for (int k = 0; k < 81; ++k) digits += line.clues[k] != 0;
-        if (digits > 0 && engine.sudoku_ocr_regions(pixels.data(), w, h, bpp, regions)) {
+        frontend::square_groups(line.groups);
+        // A reading with exactly one solution on the plain rules is taken as a plain puzzle (the
+        // player can still tick jigsaw or x in the editor); only other readings pay for looking at
+        // the picture's drawn regions and diagonals.
+        int solution[81], count = 0;
+        const bool plain = digits > 0 && game::solve_clues(line.clues, line.groups, 0, solution, &count) && count == 1;
+        if (digits > 0 && !plain && engine.sudoku_ocr_regions(pixels.data(), w, h, bpp, regions)) {
             std::copy(regions, regions + 81, line.groups);
             line.has_groups = true;
-        } else {
-            frontend::square_groups(line.groups);
         }
-        job->adjacency = digits > 0 && engine.sudoku_ocr_detect_x(pixels.data(), w, h, bpp) ? 1 : 0;
+        job->adjacency = digits > 0 && !plain && engine.sudoku_ocr_detect_x(pixels.data(), w, h, bpp) ? 1 : 0;
         job->ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
         job->ok = digits > 0;
         if (!job->ok) job->why = "no puzzle could be read in the picture";
