@@ -154,13 +154,18 @@ bool Game::commit(const CellState before[81], bool auto_before) {
     return true;
 }
 
-bool Game::enter(int index, int digit) {
-    if (!loaded_ || index < 0 || index >= 81 || digit < 0 || digit > 9) return false;
-    SudokuCellInfo c;
+bool Game::open_cell(int index, SudokuCellInfo& c, CellState before[81]) const {
+    if (!loaded_ || index < 0 || index >= 81) return false;
     e_.sudoku_get_cell(h_, index, &c);
     if (c.status) return false;
-    CellState before[81];
     snapshot(before);
+    return true;
+}
+
+bool Game::enter(int index, int digit) {
+    SudokuCellInfo c;
+    CellState before[81];
+    if (digit < 0 || digit > 9 || !open_cell(index, c, before)) return false;
     const bool auto_before = auto_candidates_;
     const int shown = c.small_mode ? 0 : c.user_answer;
     if (digit == 0) {
@@ -185,12 +190,9 @@ bool Game::enter(int index, int digit) {
 }
 
 bool Game::toggle_mark(int index, int digit) {
-    if (!loaded_ || index < 0 || index >= 81 || digit < 1 || digit > 9) return false;
     SudokuCellInfo c;
-    e_.sudoku_get_cell(h_, index, &c);
-    if (c.status) return false;
     CellState before[81];
-    snapshot(before);
+    if (digit < 1 || digit > 9 || !open_cell(index, c, before)) return false;
     const bool auto_before = auto_candidates_;
     if (!c.small_mode) {
         // The cell shows an answer or nothing: its marks start empty.

@@ -123,6 +123,9 @@ private:
 
     bool load_into_engine(const GameRecord& record, std::string& why);
     void snapshot(CellState out[81]) const;
+    // The start of a move on one cell: false for no game, a bad index or a clue; else the cell
+    // and the board before the move.
+    bool open_cell(int index, SudokuCellInfo& c, CellState before[81]) const;
     bool commit(const CellState before[81], bool auto_before);
     // One engine call over the whole board as one move, leaving the assistant on or off.
     bool whole_board_move(void (*call)(SudokuHandle*), bool auto_after);
