@@ -9,6 +9,7 @@
 
 #include "classify/matrix_engine.h"
 #include "classify/puzzle_classify.h"
+#include "ffi/quorvel.h"
 #include "maps/square_group_map.h"
 
 namespace {

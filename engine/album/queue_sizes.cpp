@@ -1,8 +1,6 @@
 // How many items of each kind the caller should keep in stock, per map kind, adjacency and bucket.
 #include "ffi/quorvel.h"
 
-extern "C" {
-
 const int desiredSolutionQueueSize[2][2] = {{2, 2}, {12, 12}};
 
 const int desiredPuzzleQueueSize[2][2][10] = {
@@ -15,4 +13,3 @@ const int desiredGameAlbumSize[2][2][10] = {
     {{2, 2, 2, 2, 2, 2, 2, 2, 2, 2}, {2, 2, 2, 2, 2, 2, 2, 2, 2, 2}},
 };
 
-}  // extern "C"

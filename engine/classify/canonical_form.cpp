@@ -1,5 +1,6 @@
 // The eight orientations of the grid and the canonical form: smallest relabelled text over them.
 #include "classify/canonical_form.h"
+#include "ffi/quorvel.h"  // declares canonical_form, the exported form of canonicalize
 
 #include <cstring>
 
@@ -85,7 +86,7 @@ CanonicalLabels canonicalize(const int clues[9][9], const int groups[9][9], int 
     return labels;
 }
 
-extern "C" void canonical_form(const int clues[9][9], const int groups[9][9], int out_clues[9][9],
+void canonical_form(const int clues[9][9], const int groups[9][9], int out_clues[9][9],
                                int out_groups[9][9], int* orientation, int* digit_map) {
     if (!clues || !groups || !out_clues || !out_groups) return;
     const CanonicalLabels labels = canonicalize(clues, groups, out_clues, out_groups);

@@ -22,9 +22,3 @@ struct CanonicalLabels {
 CanonicalLabels canonicalize(const int clues[9][9], const int groups[9][9], int out_clues[9][9],
                              int out_groups[9][9]);
 
-extern "C" {
-// The canonical grids, the orientation (when `orientation` is not null) and, in digit_map[0..9] (when
-// not null), the label each digit received (entry 0 is 0).
-void canonical_form(const int clues[9][9], const int groups[9][9], int out_clues[9][9], int out_groups[9][9],
-                    int* orientation, int* digit_map);
-}

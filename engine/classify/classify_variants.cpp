@@ -1,8 +1,7 @@
 // Classification variants: the easiest verdict over the eight orientations, and the label alone.
 #include "classify/canonical_form.h"
 #include "classify/puzzle_classify.h"
-
-extern "C" {
+#include "ffi/quorvel.h"  // declares the two variants, defined here
 
 ClassifyResult classify_puzzle_best_orientation(int map_type, int adjacency, const int clues[9][9],
                                                 const int groups[9][9], long budget, int* orientation) {
@@ -45,4 +44,3 @@ const char* classify_puzzle_for_pool(int map_type, int adjacency, const int clue
     return classify_puzzle(map_type, adjacency, clues, groups, budget).label;
 }
 
-}  // extern "C"

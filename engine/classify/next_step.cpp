@@ -7,6 +7,7 @@
 
 #include "classify/matrix_engine.h"
 #include "classify/puzzle_classify.h"
+#include "ffi/techniques.h"
 #include "puzzle/Puzzle.h"
 #include "puzzle/set_bit_array.h"
 
@@ -14,13 +15,8 @@ namespace {
 
 constexpr long kDefaultBudget = 10'000'000;
 
-// Names of the ladder's techniques, by ladder index.
-const char* const kStepNames[kNSolveLevels] = {
-    "Naked single", "Hidden single", "Locked candidates", "Naked or hidden subset", "Double restriction",
-    "X-wing",       "Swordfish",     "Turbot fish",       "XY-wing",                "W-wing",
-    "Jellyfish",    "X-chain",       "XY-chain",          "Almost locked sets",     "Franken fish",
-    "Forcing net",
-};
+// Name of the ladder's technique at a ladder index, for players.
+const char* step_name(int li) { return techniques::technique_at(li)->title; }
 
 struct Scratch {
     Puzzle* p = static_cast<Puzzle*>(std::calloc(1, sizeof(Puzzle)));
@@ -200,7 +196,7 @@ void next_step(const int* givens, const int* answers, const int* candidates, con
         out->level = naked ? 0 : 1;
         out->method = kSolveLevels[out->level];
         out->status = 1;
-        set_name(out, kStepNames[out->level]);
+        set_name(out, step_name(out->level));
         return;
     }
     uint32_t before[N_CELLS];
@@ -228,7 +224,7 @@ void next_step(const int* givens, const int* answers, const int* candidates, con
         out->status = 1;
         out->level = li;
         out->method = m;
-        set_name(out, m == METHOD_XY_XYZ_WING && p.technique_counts[SLOT_XYZ_WING] ? "XYZ-wing" : kStepNames[li]);
+        set_name(out, m == METHOD_XY_XYZ_WING && p.technique_counts[SLOT_XYZ_WING] ? techniques::technique_title(SLOT_XYZ_WING) : step_name(li));
         return;
     }
     // Past the forcing net only a search goes on: name the cell the solution fills next.
@@ -242,5 +238,5 @@ void next_step(const int* givens, const int* answers, const int* candidates, con
     out->status = 1;
     out->level = kNSolveLevels;
     out->method = METHOD_BRUTE_FORCE;
-    set_name(out, "Trial and error");
+    set_name(out, step_name(kNSolveLevels));
 }

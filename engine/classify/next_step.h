@@ -2,7 +2,7 @@
 // progress there, where it applies and what it does.
 #pragma once
 
-#include "ffi/quorvel.h"  // SudokuStep
+#include "ffi/quorvel_records.h"  // SudokuStep
 
 // The step for givens (0..9), the player's answers (0..9, may be null) and candidates (masks of
 // bits 1..9, may be null: 0 in a cell means "no marks", so all that the houses allow) on groups

@@ -1,5 +1,6 @@
 // The classifier: consistency, canonical orientation, the technique ladder, the exact search.
 #include "classify/puzzle_classify.h"
+#include "ffi/quorvel.h"  // declares classify_puzzle, candidate_state_at_level, defined here
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +8,7 @@
 
 #include "classify/canonical_form.h"
 #include "classify/matrix_engine.h"
+#include "ffi/techniques.h"
 #include "puzzle/set_bit_array.h"
 #include "util/utility.h"
 
@@ -291,14 +293,11 @@ ClassifyResult refused(const int clues[9][9], const char* description) {
 
 }  // namespace
 
-extern "C" {
-
 ClassifyResult classify_puzzle(int map_type, int adjacency, const int clues[9][9], const int groups[9][9],
                                long budget) {
     return classify_puzzle_until(map_type, adjacency, clues, groups, budget, classify_deadline());
 }
 
-}  // extern "C"
 
 ClassifyResult classify_puzzle_until(int map_type, int adjacency, const int clues[9][9], const int groups[9][9],
                                      long budget, int64_t deadline_ms) {
@@ -325,30 +324,15 @@ ClassifyResult classify_puzzle_until(int map_type, int adjacency, const int clue
     return r;
 }
 
-extern "C" {
-
 int candidate_state_at_level(int map_type, int adjacency, const int clues[9][9], const int groups[9][9], int method,
                              int* out) {
     if (!out || !classify_input_is_valid(clues, groups)) return 0;
-    int below;
-    switch (method) {
-        case METHOD_HIDDEN_SINGLES: below = METHOD_NAKED_SINGLES; break;
-        case METHOD_LOCKED_CANDIDATES: below = METHOD_HIDDEN_SINGLES; break;
-        case METHOD_SUBSETS: below = METHOD_LOCKED_CANDIDATES; break;
-        case METHOD_DOUBLE_RESTRICTION: below = METHOD_SUBSETS; break;
-        case METHOD_X_WING: below = METHOD_DOUBLE_RESTRICTION; break;
-        case METHOD_SWORDFISH: below = METHOD_X_WING; break;
-        case METHOD_TURBOT: below = METHOD_SWORDFISH; break;
-        case METHOD_XY_XYZ_WING: below = METHOD_TURBOT; break;
-        case METHOD_W_WING: below = METHOD_XY_XYZ_WING; break;
-        case METHOD_JELLYFISH: below = METHOD_W_WING; break;
-        case METHOD_X_CHAIN: below = METHOD_JELLYFISH; break;
-        case METHOD_XY_CHAIN: below = METHOD_X_CHAIN; break;
-        case METHOD_ALS: below = METHOD_XY_CHAIN; break;
-        case METHOD_FRANKEN_FISH: below = METHOD_ALS; break;
-        case METHOD_FORCING_NET: below = METHOD_FRANKEN_FISH; break;
-        default: below = method <= 0 ? METHOD_NAKED_SINGLES : METHOD_FORCING_NET;
-    }
+    // The technique's prerequisite on the ladder; below the ladder naked singles, above it (or off
+    // it) the forcing net.
+    const techniques::Technique* t = techniques::find_technique(method);
+    const int below = t && t->number == method && t->ladder > 0 ? t->prerequisite
+                      : method <= 0                             ? METHOD_NAKED_SINGLES
+                                                                : METHOD_FORCING_NET;
     ScratchPuzzle s;
     setup_for_classify(*s.p, map_type == MAP_IRREGULAR ? MAP_IRREGULAR : MAP_SQUARE,
                        adjacency == ADJ_X ? ADJ_X : ADJ_REGULAR, clues, groups);
@@ -357,4 +341,3 @@ int candidate_state_at_level(int map_type, int adjacency, const int clues[9][9],
     return 1;
 }
 
-}  // extern "C"

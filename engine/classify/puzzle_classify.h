@@ -1,7 +1,7 @@
 // The difficulty classifier: ladder of sixteen solve levels, exact search, names of the verdicts.
 #pragma once
 
-#include "ffi/quorvel.h"
+#include "ffi/quorvel_records.h"
 #include "puzzle/Puzzle.h"
 
 constexpr int kNSolveLevels = 16;

@@ -1,41 +1,33 @@
 // The technique ladder driver, step dispatch, naked singles by propagation and hidden singles.
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
+#include "ffi/techniques.h"
 #include "puzzle/Puzzle.h"
 #include "puzzle/set_bit_array.h"
 
 namespace {
 
-// The level a technique's ladder exhausts before the technique itself is tried; -1 for none.
-int prerequisite(int m) {
-    switch (m) {
-        case METHOD_HIDDEN_SINGLES: return METHOD_NAKED_SINGLES;
-        case METHOD_LOCKED_CANDIDATES: return METHOD_HIDDEN_SINGLES;
-        case METHOD_SUBSETS: return METHOD_LOCKED_CANDIDATES;
-        case METHOD_DOUBLE_RESTRICTION: return METHOD_SUBSETS;
-        case METHOD_X_WING: return METHOD_DOUBLE_RESTRICTION;
-        case METHOD_SWORDFISH: return METHOD_X_WING;
-        case METHOD_TURBOT: return METHOD_SWORDFISH;
-        case METHOD_XY_XYZ_WING: return METHOD_TURBOT;
-        case METHOD_W_WING: return METHOD_XY_XYZ_WING;
-        case METHOD_JELLYFISH: return METHOD_W_WING;
-        case METHOD_X_CHAIN: return METHOD_JELLYFISH;
-        case METHOD_XY_CHAIN: return METHOD_X_CHAIN;
-        case METHOD_ALS: return METHOD_XY_CHAIN;
-        case METHOD_FRANKEN_FISH: return METHOD_ALS;
-        case METHOD_FINNED_FISH: return METHOD_FRANKEN_FISH;
-        case METHOD_FORCING_NET: return METHOD_FRANKEN_FISH;
-        case METHOD_BRUTE_FORCE: return METHOD_FORCING_NET;
-        // Fish sizes 1 and 4 and the two-fin finned fish run like their neighbours; no caller asks.
-        case 6:
-        case 15: return METHOD_DOUBLE_RESTRICTION;
-        case 19: return METHOD_FRANKEN_FISH;
-        default: return -1;
-    }
-}
+// The level a technique's ladder exhausts before the technique itself is tried, by technique
+// number; -1 for none. From the technique table, plus fish sizes 1 and 4 and the two-fin finned
+// fish, which run like their neighbours (no caller asks for them).
+constexpr auto kPrerequisite = [] {
+    std::array<int, 64> up{};
+    up.fill(-1);
+    for (const techniques::Technique& t : techniques::kTechniqueTable) up[t.number] = t.prerequisite;
+    up[6] = up[15] = METHOD_DOUBLE_RESTRICTION;
+    up[19] = METHOD_FRANKEN_FISH;
+    return up;
+}();
+
+int prerequisite(int m) { return m >= 0 && m < 64 ? kPrerequisite[m] : -1; }
+
+static_assert(kPrerequisite[METHOD_BRUTE_FORCE] == METHOD_FORCING_NET && kPrerequisite[METHOD_FINNED_FISH] == METHOD_FRANKEN_FISH &&
+                  kPrerequisite[METHOD_HIDDEN_SINGLES] == METHOD_NAKED_SINGLES && kPrerequisite[METHOD_W_WING] == METHOD_XY_XYZ_WING,
+              "the technique table's numbers are the solver's");
 
 [[noreturn]] void unknown_technique(int m) {
     std::fprintf(stderr, "Puzzle::simplify: unknown technique %d\n", m);

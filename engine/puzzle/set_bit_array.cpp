@@ -34,11 +34,9 @@ constexpr int highest_bit(int i) {
 #define T1024(F, i) T512(F, i), T512(F, (i) + 512)
 #define T1050(F) T1024(F, 0), T16(F, 1024), T8(F, 1040), T2(F, 1048)
 
-extern "C" {
 const int set_bit_array[1024] = {T1024(count_bits, 0)};
 const int bit_2_digit_array[1050] = {T1050(single_bit_digit)};
 const int bits2digit_array[1050] = {T1050(highest_bit)};
-}
 
 static_assert(sizeof(set_bit_array) == 1024 * sizeof(int));
 static_assert(sizeof(bit_2_digit_array) == 1050 * sizeof(int));

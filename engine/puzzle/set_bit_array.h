@@ -1,11 +1,7 @@
 // Digit-set tables: bit counts and single-bit decoding for masks of up to ten bits.
 #pragma once
 
-extern "C" {
-extern const int set_bit_array[1024];
-extern const int bit_2_digit_array[1050];
-extern const int bits2digit_array[1050];
-}
+#include "ffi/c_names.h"
 
 // Number of digits in a candidate mask (bits 1..9).
 inline int n_digits(unsigned mask) { return set_bit_array[(mask >> 1) & 0x1ff]; }

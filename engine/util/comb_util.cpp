@@ -5,8 +5,6 @@
 
 #include "util/rand_utils.h"
 
-extern "C" {
-
 void initialize_comb(int k, int* values) {
     for (int i = 0; i < k; ++i) values[i] = i;
 }
@@ -57,4 +55,3 @@ int* random_combination(int k, int n, int* values) {
     return values + n - k;
 }
 
-}  // extern "C"

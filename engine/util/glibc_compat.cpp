@@ -52,8 +52,6 @@ inline uint32_t next_word(RandomPool& p) {
 
 }  // namespace
 
-extern "C" {
-
 uint32_t arc4random(void) noexcept { return next_word(t_pool); }
 
 uint32_t arc4random_uniform(uint32_t upper) noexcept {
@@ -65,8 +63,6 @@ uint32_t arc4random_uniform(uint32_t upper) noexcept {
         if (w >= threshold) return w % upper;
     }
 }
-
-}  // extern "C"
 
 void rand_seed_thread(uint64_t seed) {
     t_pool.seeded = true;

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 
-extern "C" void initialize_rand(void) {
+void initialize_rand(void) {
     time_t now = std::time(nullptr);
     unsigned seed = now != static_cast<time_t>(-1) ? static_cast<unsigned>(now) : static_cast<unsigned>(std::clock());
     std::srand(seed);

@@ -3,12 +3,7 @@
 
 #include <cstdint>
 
-// Declared exactly as the C library declares them, so our definitions take their place.
-extern "C" {
-uint32_t arc4random(void) noexcept;
-uint32_t arc4random_uniform(uint32_t upper) noexcept;
-void initialize_rand(void);
-}
+#include "ffi/c_names.h"
 
 // Test and benchmark hook (not exported): from now on the calling thread's pool is refilled from a
 // deterministic generator started at seed, so every later random choice on this thread repeats.

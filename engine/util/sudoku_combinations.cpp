@@ -7,10 +7,8 @@
 
 #include "util/comb_util.h"
 
-extern "C" {
 int n_combs[10][10];
 int** combs_for_n_k[10][10];
-}
 
 namespace {
 
@@ -58,8 +56,6 @@ void build_comb_tables() {
     }
 }
 
-extern "C" {
-
 void initialize_comb_routine(void) {
     // The lookups below sit in the fish searches' inner loops: once the tables are built, a
     // single acquire load stands in for the once-flag.
@@ -80,4 +76,3 @@ int* combination_for_combnumber(int n, int k, int i) {
     return combs_for_n_k[n][k][i];
 }
 
-}  // extern "C"

@@ -3,8 +3,6 @@
 
 #include <chrono>
 
-extern "C" {
-
 int find_nth_nonzero_bit(unsigned mask, int n) {
     if (n <= 0) return 0;
     for (int d = 1; d < 32; ++d)
@@ -30,7 +28,6 @@ int set_nth_zero_bit_to_one(int* mask, int n) {
     return 0;
 }
 
-}  // extern "C"
 
 int64_t steady_now_ms() {
     using namespace std::chrono;
