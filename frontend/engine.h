@@ -6,42 +6,14 @@
 #include <string>
 
 #include "ffi/quorvel.h"
+#include "ffi/quorvel_pool.h"
 
 namespace frontend {
 
-// The parameters of the engine's search for one difficulty bucket (its exported
-// generate_targeted); the layout is the engine's and pinned here.
-struct TargetParams {
-    int32_t map_kind;
-    int32_t adjacency;
-    int32_t target_bucket;
-    int64_t classify_node_limit;
-    int32_t max_attempts;
-    int32_t solution_deadline_ms;
-    int64_t time_budget_ms;
-    uint32_t seed;
-};
-static_assert(sizeof(TargetParams) == 48);
-static_assert(offsetof(TargetParams, classify_node_limit) == 16);
-static_assert(offsetof(TargetParams, time_budget_ms) == 32);
-static_assert(offsetof(TargetParams, seed) == 40);
-
-// What that search returns: the puzzle of the bucket (ok) or the closest one it met.
-struct TargetResult {
-    uint8_t ok;
-    int32_t clues[81];
-    int32_t solution[81];
-    int32_t groups[81];
-    int32_t clue_count;
-    int32_t bucket;
-    int32_t attempt;
-    int64_t classify_calls;
-    int64_t elapsed_ms;
-};
-static_assert(offsetof(TargetResult, clues) == 4);
-static_assert(offsetof(TargetResult, clue_count) == 976);
-static_assert(offsetof(TargetResult, classify_calls) == 992);
-static_assert(sizeof(TargetResult) == 1008);
+// The engine's search for one difficulty bucket (its exported generate_targeted), by the engine's
+// own records.
+using TargetParams = GenParams;
+using TargetResult = TargetedResult;
 
 // The exported calls a front end uses, each under its own name.
 struct Engine {

@@ -99,12 +99,32 @@ constexpr const char* technique_title(int number_or_slot) {
 
 namespace detail {
 
+// Indexes rather than pointers: the checks below run at compile time, also in sanitizer builds,
+// where comparing a table pointer with null is not a constant expression.
+constexpr int row_at(int ladder) {
+    for (int i = 0; i < kTechniqueCount; ++i)
+        if (kTechniqueTable[i].ladder == ladder) return i;
+    return -1;
+}
+
+constexpr int row_of(int number) {
+    for (int i = 0; i < kTechniqueCount; ++i)
+        if (kTechniqueTable[i].number == number) return i;
+    return -1;
+}
+
+constexpr bool same_text(const char* a, const char* b) {
+    while (*a && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+
 constexpr bool ladder_is_a_chain() {
     for (int li = 0; li <= kLadderLevels; ++li) {
-        const Technique* t = technique_at(li);
-        if (!t) return false;
-        if (li == 0 ? t->prerequisite != -1 : t->prerequisite != technique_at(li - 1)->number) return false;
-        if (li > 0 && t->bucket < technique_at(li - 1)->bucket) return false;
+        const int i = row_at(li);
+        if (i < 0) return false;
+        const Technique& t = kTechniqueTable[i];
+        if (li == 0 ? t.prerequisite != -1 : t.prerequisite != kTechniqueTable[row_at(li - 1)].number) return false;
+        if (li > 0 && t.bucket < kTechniqueTable[row_at(li - 1)].bucket) return false;
         int places = 0;
         for (const Technique& u : kTechniqueTable) places += u.ladder == li;
         if (places != 1) return false;
@@ -116,7 +136,7 @@ constexpr bool numbers_and_names_unique() {
     for (int i = 0; i < kTechniqueCount; ++i)
         for (int j = 0; j < i; ++j)
             if (kTechniqueTable[i].number == kTechniqueTable[j].number ||
-                technique_named(kTechniqueTable[i].name) != &kTechniqueTable[i])
+                same_text(kTechniqueTable[i].name, kTechniqueTable[j].name))
                 return false;
     return true;
 }
@@ -124,7 +144,7 @@ constexpr bool numbers_and_names_unique() {
 constexpr bool rows_are_sound() {
     for (const Technique& t : kTechniqueTable) {
         if (t.number < 0 || t.number >= kCounterSlots || t.bucket < 0 || t.bucket > 9) return false;
-        if (t.prerequisite >= 0 && !find_technique(t.prerequisite)) return false;
+        if (t.prerequisite >= 0 && row_of(t.prerequisite) < 0) return false;
         if (t.ladder >= 0 && !*t.description) return false;
     }
     return true;
@@ -135,6 +155,6 @@ constexpr bool rows_are_sound() {
 static_assert(detail::ladder_is_a_chain(), "each ladder place is held once, leads on from the one below, never easier");
 static_assert(detail::numbers_and_names_unique(), "technique numbers and short names are unique");
 static_assert(detail::rows_are_sound(), "rows name real slots, buckets 0..9 and known prerequisites");
-static_assert(technique_at(kLadderLevels)->number == 27, "the search closes the ladder");
+static_assert(kTechniqueTable[detail::row_at(kLadderLevels)].number == 27, "the search closes the ladder");
 
 }  // namespace techniques

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -115,9 +116,19 @@ struct PUZZLE_CELL {
     int32_t reserved;
 
     // The house number of this cell in dimension d (-1 when it is on no such house).
-    int house(int d) const { return (&group)[d]; }
-    PUZZLE_CELL* next(int d) { return this + next_in_house[d]; }
-    const PUZZLE_CELL* next(int d) const { return this + next_in_house[d]; }
+    int house(int d) const {
+        assert(d >= 0 && d < 5);
+        return (&group)[d];
+    }
+    // A house ring's offsets stay inside the 81 cells: a wrong one would walk off the grid.
+    PUZZLE_CELL* next(int d) {
+        assert(d >= 0 && d < 5 && next_in_house[d] > -81 && next_in_house[d] < 81);
+        return this + next_in_house[d];
+    }
+    const PUZZLE_CELL* next(int d) const {
+        assert(d >= 0 && d < 5 && next_in_house[d] > -81 && next_in_house[d] < 81);
+        return this + next_in_house[d];
+    }
 };
 
 static_assert(sizeof(PUZZLE_CELL) == 64);

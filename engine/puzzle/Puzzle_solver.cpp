@@ -1,5 +1,6 @@
 // The technique ladder driver, step dispatch, naked singles by propagation and hidden singles.
 #include <array>
+#include <cassert>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -211,6 +212,7 @@ bool Puzzle::simplify_cell_using_digits(PUZZLE_CELL* cell) {
 bool Puzzle::some_digit_has_no_home() {
     uint32_t unions[N_DIMENSIONS][9] = {};
     for (const PUZZLE_CELL& c : cells) {
+        assert(c.group >= 0 && c.group < 9 && c.row >= 0 && c.row < 9 && c.col >= 0 && c.col < 9);
         unions[DIM_GROUP][c.group] |= c.elim_bits;
         unions[DIM_ROW][c.row] |= c.elim_bits;
         unions[DIM_COL][c.col] |= c.elim_bits;

@@ -1,6 +1,7 @@
 // Lexicographic stepping of subsets, their complements and random draws.
 #include "util/comb_util.h"
 
+#include <cassert>
 #include <utility>
 
 #include "util/rand_utils.h"
@@ -10,6 +11,7 @@ void initialize_comb(int k, int* values) {
 }
 
 bool generate_combination1(int k, int n, int* values) {
+    assert(k >= 1 && k <= n);
     if (values[k - 1] < n - 1) {
         ++values[k - 1];
         return true;
@@ -48,6 +50,7 @@ void inverse_combination(int n, const int* comb, int* out) {
 }
 
 int* random_combination(int k, int n, int* values) {
+    assert(k >= 0 && k <= n);
     for (int i = 0; i < k; ++i) {
         int j = static_cast<int>(arc4random_uniform(static_cast<uint32_t>(n - i)));
         std::swap(values[j], values[n - 1 - i]);

@@ -9,7 +9,7 @@
 #include <random>
 #include <thread>
 
-#include "generator/generator.h"  // generate_targeted and its records, exported by the library
+#include "ffi/quorvel_pool.h"
 
 namespace cli {
 
