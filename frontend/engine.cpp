@@ -5,22 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdlib>
+
+#include "install_dirs.h"
 
 namespace frontend {
 
 namespace {
-
-std::string executable_dir() {
-    char buf[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return ".";
-    buf[n] = 0;
-    std::string path(buf);
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
-}
 
 bool exists(const std::string& path) {
     struct stat st;
@@ -48,6 +39,8 @@ std::string default_engine_path() {
     if (exists(beside)) return beside;
     const std::string sibling = dir + "/../lib/libquorvel.so";
     if (exists(sibling)) return sibling;
+    const std::string installed = installed_library_dir() + "/libquorvel.so";
+    if (exists(installed)) return installed;
     return beside;
 }
 
@@ -118,8 +111,13 @@ bool load_engine(const std::string& path, Engine& out, std::string& error) {
     }
     e.library = lib;
     e.library_path = path;
+    // The data sits beside the library in the build tree; an installed library has it in the
+    // shared data folder. When neither has the maps, the folder beside the library is named.
     const size_t slash = path.rfind('/');
-    e.maps_dir = (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/group_maps";
+    e.data_dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+    if (!exists(e.data_dir + "/group_maps") && exists(installed_data_dir() + "/group_maps"))
+        e.data_dir = installed_data_dir();
+    e.maps_dir = e.data_dir + "/group_maps";
     e.sudoku_set_group_maps_dir(e.maps_dir.c_str());
     out = e;
     return true;

@@ -19,7 +19,8 @@ using TargetResult = TargetedResult;
 struct Engine {
     void* library = nullptr;
     std::string library_path;  // the file that was opened
-    std::string maps_dir;      // group_maps beside it, handed to the engine at load
+    std::string data_dir;      // the folder with group_maps/ and help/
+    std::string maps_dir;      // its group_maps, handed to the engine at load
 
     SudokuHandle* (*sudoku_new)();
     void (*sudoku_free)(SudokuHandle*);
@@ -68,11 +69,11 @@ struct Engine {
 };
 
 // Where the engine is looked for: $QUADRILLO_ENGINE when set, else lib/libquorvel.so beside the
-// executable, else ../lib/libquorvel.so (the build tree's layout).
+// executable, else ../lib/libquorvel.so (the build tree's layout), else the installed library.
 std::string default_engine_path();
 
 // Opens the library at `path` and fills every entry of `out`; on success also points the engine at
-// the group_maps folder beside the library. False with a sentence for the player in `error` when
+// the group_maps folder beside the library (or in the installed data folder). False with a sentence for the player in `error` when
 // the file is missing or not loadable, or a call is absent (the library stays closed then).
 bool load_engine(const std::string& path, Engine& out, std::string& error);
 

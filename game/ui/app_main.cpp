@@ -2,5 +2,9 @@
 #include <fl/fl.h>
 
 #include "screen.h"
+#include "translate.h"
 
-void fl_app_main(FlView* view, char** arguments) { ui::start_screen(view, arguments); }
+void fl_app_main(FlView* view, char** arguments) {
+    frontend::bind_translations();
+    ui::start_screen(view, arguments);
+}

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "look.h"
+#include "translate.h"
 
 namespace {
 
@@ -114,7 +115,7 @@ static AtkObject* qd_board_accessible_ref_child(AtkObject* obj, gint i) {
 static void qd_board_accessible_initialize(AtkObject* obj, gpointer data) {
     ATK_OBJECT_CLASS(qd_board_accessible_parent_class)->initialize(obj, data);
     atk_object_set_role(obj, ATK_ROLE_TABLE);
-    atk_object_set_name(obj, "Sudoku board");
+    atk_object_set_name(obj, _("Sudoku board"));
 }
 
 static void qd_board_accessible_class_init(QdBoardAccessibleClass* klass) {
@@ -141,8 +142,8 @@ void ui::paint_board(cairo_t* cr, const BoardState& st, double width, double hei
         cairo_rectangle(cr, g.x0, g.y0, g.size, g.size);
         cairo_fill(cr);
         set_rgb(cr, look.paused_text);
-        draw_text(cr, "Paused", g.x0 + g.size / 2, g.y0 + g.size / 2 - g.cell * 0.3, g.cell * 0.6, true);
-        draw_text(cr, "Ctrl+P to go on", g.x0 + g.size / 2, g.y0 + g.size / 2 + g.cell * 0.4, g.cell * 0.3, false);
+        draw_text(cr, _("Paused"), g.x0 + g.size / 2, g.y0 + g.size / 2 - g.cell * 0.3, g.cell * 0.6, true);
+        draw_text(cr, _("Ctrl+P to go on"), g.x0 + g.size / 2, g.y0 + g.size / 2 + g.cell * 0.4, g.cell * 0.3, false);
         set_rgb(cr, look.wall);
         cairo_set_line_width(cr, std::max(2.0, g.cell / 16));
         cairo_rectangle(cr, g.x0, g.y0, g.size, g.size);
@@ -385,17 +386,17 @@ GtkWidget* board_new(BoardState* state) {
 }
 
 std::string describe_cell(const game::Game& game, int cell) {
-    char text[64];
+    char text[160];
     const game::CellView v = game.cell(cell);
-    int n = std::snprintf(text, sizeof text, "Row %d, column %d: ", cell / 9 + 1, cell % 9 + 1);
+    int n = std::snprintf(text, sizeof text, _("Row %d, column %d: "), cell / 9 + 1, cell % 9 + 1);
     if (v.digit) {
-        std::snprintf(text + n, sizeof text - n, "%d%s", v.digit, v.given ? ", given" : "");
+        std::snprintf(text + n, sizeof text - n, "%d%s", v.digit, v.given ? _(", given") : "");
     } else if (v.marks_shown && v.marks) {
-        n += std::snprintf(text + n, sizeof text - n, "marks");
+        n += std::snprintf(text + n, sizeof text - n, "%s", _("marks"));
         for (int d = 1; d <= 9; ++d)
             if (v.marks & (1u << d)) n += std::snprintf(text + n, sizeof text - n, " %d", d);
     } else {
-        std::snprintf(text + n, sizeof text - n, "empty");
+        std::snprintf(text + n, sizeof text - n, "%s", _("empty"));
     }
     return text;
 }

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "stock.h"
+#include "translate.h"
 
 namespace ui {
 
@@ -43,7 +44,7 @@ std::shared_ptr<Job> start_picture_import(const frontend::Engine& engine, std::v
         job->adjacency = digits > 0 && !plain && engine.sudoku_ocr_detect_x(pixels.data(), w, h, bpp) ? 1 : 0;
         job->ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
         job->ok = digits > 0;
-        if (!job->ok) job->why = "no puzzle could be read in the picture";
+        if (!job->ok) job->why = _("no puzzle could be read in the picture");
         job->done = true;
     }).detach();
     return job;
@@ -78,7 +79,7 @@ std::shared_ptr<Job> start_search(const frontend::Engine& engine, int map_kind, 
             job->progress_text = text;
         };
         job->ok = game::search_puzzle(engine, map_kind, adjacency, bucket, job->cancel, progress, 30L * 60 * 1000, job->record);
-        if (!job->ok) job->why = job->cancel ? "cancelled" : "no puzzle of this kind was found in time";
+        if (!job->ok) job->why = job->cancel ? _("cancelled") : _("no puzzle of this kind was found in time");
         job->done = true;
     }).detach();
     return job;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "names.h"
+#include "translate.h"
 
 namespace ui {
 
@@ -23,7 +24,7 @@ void refresh_counts(GtkWidget*, gpointer data) {
     const int adj = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(s->x)) ? 1 : 0;
     for (int b = 0; b < 10; ++b) {
         const int n = (*s->ready)(map, adj, b);
-        const std::string text = n > 0 ? std::to_string(n) + " ready" : "made on request";
+        const std::string text = n > 0 ? std::to_string(n) + _(" ready") : _("made on request");
         gtk_label_set_text(GTK_LABEL(s->counts[b]), text.c_str());
     }
 }
@@ -41,10 +42,10 @@ GtkWidget* heading(const char* text) {
 
 bool run_new_game_dialog(GtkWindow* parent, const frontend::Engine& engine, bool jigsaw_available,
                          const std::function<int(int, int, int)>& ready, const std::string& current, Choice& choice) {
-    GtkWidget* dialog = gtk_dialog_new_with_buttons("New game", parent,
+    GtkWidget* dialog = gtk_dialog_new_with_buttons(_("New game"), parent,
                                                     static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL |
                                                                                 GTK_DIALOG_DESTROY_WITH_PARENT),
-                                                    "_Cancel", GTK_RESPONSE_CANCEL, "_Start", GTK_RESPONSE_ACCEPT,
+                                                    _("_Cancel"), GTK_RESPONSE_CANCEL, _("_Start"), GTK_RESPONSE_ACCEPT,
                                                     nullptr);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
     GtkWidget* area = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
@@ -56,9 +57,9 @@ bool run_new_game_dialog(GtkWindow* parent, const frontend::Engine& engine, bool
 
     DialogState s{};
     s.ready = &ready;
-    gtk_grid_attach(GTK_GRID(grid), heading("Difficulty"), 0, 0, 2, 1);
+    gtk_grid_attach(GTK_GRID(grid), heading(_("Difficulty")), 0, 0, 2, 1);
     if (!current.empty()) {
-        GtkWidget* now = gtk_label_new(("This puzzle: " + current).c_str());
+        GtkWidget* now = gtk_label_new((_("This puzzle: ") + current).c_str());
         gtk_label_set_line_wrap(GTK_LABEL(now), TRUE);
         gtk_label_set_max_width_chars(GTK_LABEL(now), 60);
         gtk_widget_set_halign(now, GTK_ALIGN_START);
@@ -69,7 +70,7 @@ bool run_new_game_dialog(GtkWindow* parent, const frontend::Engine& engine, bool
         const std::string title = bucket_title(engine, b);
         s.difficulty[b] = gtk_radio_button_new_with_mnemonic(group, title.c_str());
         group = gtk_radio_button_get_group(GTK_RADIO_BUTTON(s.difficulty[b]));
-        gtk_widget_set_tooltip_text(s.difficulty[b], (std::string("Needs ") + bucket_techniques(b)).c_str());
+        gtk_widget_set_tooltip_text(s.difficulty[b], (std::string(_("Needs ")) + bucket_techniques(b)).c_str());
         s.counts[b] = gtk_label_new("");
         gtk_widget_set_halign(s.counts[b], GTK_ALIGN_START);
         gtk_style_context_add_class(gtk_widget_get_style_context(s.counts[b]), "dim-label");
@@ -79,20 +80,20 @@ bool run_new_game_dialog(GtkWindow* parent, const frontend::Engine& engine, bool
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(s.difficulty[choice.bucket >= 0 && choice.bucket < 10 ? choice.bucket : 1]),
                                  TRUE);
 
-    gtk_grid_attach(GTK_GRID(grid), heading("Map"), 2, 0, 1, 1);
-    GtkWidget* square = gtk_radio_button_new_with_mnemonic(nullptr, "S_quare boxes");
-    s.jigsaw = gtk_radio_button_new_with_mnemonic_from_widget(GTK_RADIO_BUTTON(square), "_Jigsaw groups");
+    gtk_grid_attach(GTK_GRID(grid), heading(_("Map")), 2, 0, 1, 1);
+    GtkWidget* square = gtk_radio_button_new_with_mnemonic(nullptr, _("S_quare boxes"));
+    s.jigsaw = gtk_radio_button_new_with_mnemonic_from_widget(GTK_RADIO_BUTTON(square), _("_Jigsaw groups"));
     gtk_grid_attach(GTK_GRID(grid), square, 2, 1, 1, 1);
     gtk_grid_attach(GTK_GRID(grid), s.jigsaw, 2, 2, 1, 1);
     if (!jigsaw_available) {
         gtk_widget_set_sensitive(s.jigsaw, FALSE);
-        gtk_widget_set_tooltip_text(s.jigsaw, "The jigsaw map files were not found");
+        gtk_widget_set_tooltip_text(s.jigsaw, _("The jigsaw map files were not found"));
     } else if (choice.map_kind == 1) {
         gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(s.jigsaw), TRUE);
     }
-    gtk_grid_attach(GTK_GRID(grid), heading("Rules"), 2, 4, 1, 1);
-    GtkWidget* regular = gtk_radio_button_new_with_mnemonic(nullptr, "_Regular");
-    s.x = gtk_radio_button_new_with_mnemonic_from_widget(GTK_RADIO_BUTTON(regular), "_X: both diagonals too");
+    gtk_grid_attach(GTK_GRID(grid), heading(_("Rules")), 2, 4, 1, 1);
+    GtkWidget* regular = gtk_radio_button_new_with_mnemonic(nullptr, _("_Regular"));
+    s.x = gtk_radio_button_new_with_mnemonic_from_widget(GTK_RADIO_BUTTON(regular), _("_X: both diagonals too"));
     gtk_grid_attach(GTK_GRID(grid), regular, 2, 5, 1, 1);
     gtk_grid_attach(GTK_GRID(grid), s.x, 2, 6, 1, 1);
     if (choice.adjacency == 1) gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(s.x), TRUE);

@@ -9,6 +9,7 @@
 
 #include "board.h"
 #include "game.h"
+#include "translate.h"
 
 namespace ui {
 
@@ -65,7 +66,7 @@ void draw_page(GtkPrintOperation*, GtkPrintContext* context, int page, gpointer 
 bool print_puzzles(GtkWindow* parent, const frontend::Engine& engine, const std::vector<PrintItem>& items, int per_page,
                    const std::string& pdf_path, std::string& why) {
     if (items.empty()) {
-        why = "there is nothing to print";
+        why = _("there is nothing to print");
         return false;
     }
     per_page = per_page == 2 || per_page == 4 || per_page == 6 ? per_page : 1;
@@ -73,7 +74,7 @@ bool print_puzzles(GtkWindow* parent, const frontend::Engine& engine, const std:
     GtkPrintOperation* op = gtk_print_operation_new();
     gtk_print_operation_set_n_pages(op, static_cast<int>((items.size() + per_page - 1) / per_page));
     gtk_print_operation_set_unit(op, GTK_UNIT_POINTS);
-    gtk_print_operation_set_job_name(op, "Quadrillo puzzles");
+    gtk_print_operation_set_job_name(op, _("Quadrillo puzzles"));
     gtk_print_operation_set_embed_page_setup(op, TRUE);
     g_signal_connect(op, "draw-page", G_CALLBACK(draw_page), &job);
     GtkPrintOperationAction action = GTK_PRINT_OPERATION_ACTION_PRINT_DIALOG;
@@ -85,7 +86,7 @@ bool print_puzzles(GtkWindow* parent, const frontend::Engine& engine, const std:
     const GtkPrintOperationResult result = gtk_print_operation_run(op, action, parent, &error);
     g_object_unref(op);
     if (result == GTK_PRINT_OPERATION_RESULT_ERROR) {
-        why = error ? error->message : "printing failed";
+        why = error ? error->message : _("printing failed");
         g_clear_error(&error);
         return false;
     }

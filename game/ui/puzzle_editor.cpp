@@ -7,6 +7,7 @@
 #include "imported.h"
 #include "jobs.h"
 #include "names.h"
+#include "translate.h"
 
 namespace ui {
 
@@ -65,10 +66,10 @@ gboolean poll_verdict(gpointer data) {
     e->unique = im.verdict == game::Verdict::Unique;
     if (e->unique) {
         e->record = im.record;
-        text = "Exactly one solution: " + bucket_title(*e->engine, im.bucket) +
+        text = _("Exactly one solution: ") + bucket_title(*e->engine, im.bucket) +
                (im.description.empty() ? "" : " (" + im.description + ")") + ".";
     } else {
-        text = im.why.empty() ? "This is not a puzzle yet." : "Not playable: " + im.why + ".";
+        text = im.why.empty() ? _("This is not a puzzle yet.") : _("Not playable: ") + im.why + ".";
     }
     gtk_label_set_text(GTK_LABEL(e->verdict), text.c_str());
     gtk_widget_set_sensitive(e->start, e->unique);
@@ -87,11 +88,11 @@ gboolean check_now(gpointer data) {
     gtk_widget_set_sensitive(e->start, FALSE);
     if (e->job) e->job->cancel = true;
     if (!read_editor(e, line, adjacency, why)) {
-        gtk_label_set_text(GTK_LABEL(e->verdict), ("The group map is not usable: " + why + ".").c_str());
+        gtk_label_set_text(GTK_LABEL(e->verdict), (_("The group map is not usable: ") + why + ".").c_str());
         return G_SOURCE_REMOVE;
     }
     mark_repeats(e, line, adjacency);
-    gtk_label_set_text(GTK_LABEL(e->verdict), "Checking…");
+    gtk_label_set_text(GTK_LABEL(e->verdict), _("Checking…"));
     e->job = start_import(*e->engine, line, adjacency);
     if (!e->poll_source) e->poll_source = g_timeout_add(30, poll_verdict, e);
     return G_SOURCE_REMOVE;
@@ -119,10 +120,10 @@ bool run_puzzle_editor(GtkWindow* parent, const frontend::Engine& engine, const 
                        game::GameRecord& out) {
     Editor e{};
     e.engine = &engine;
-    e.dialog = gtk_dialog_new_with_buttons(start.picture ? "Check the reading" : "Your own puzzle", parent,
+    e.dialog = gtk_dialog_new_with_buttons(start.picture ? _("Check the reading") : _("Your own puzzle"), parent,
                                            static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-                                           "_Cancel", GTK_RESPONSE_CANCEL, nullptr);
-    e.start = gtk_dialog_add_button(GTK_DIALOG(e.dialog), "_Play", GTK_RESPONSE_ACCEPT);
+                                           _("_Cancel"), GTK_RESPONSE_CANCEL, nullptr);
+    e.start = gtk_dialog_add_button(GTK_DIALOG(e.dialog), _("_Play"), GTK_RESPONSE_ACCEPT);
     gtk_widget_set_sensitive(e.start, FALSE);
     gtk_dialog_set_default_response(GTK_DIALOG(e.dialog), GTK_RESPONSE_ACCEPT);
     GtkWidget* body = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 18);
@@ -138,7 +139,7 @@ bool run_puzzle_editor(GtkWindow* parent, const frontend::Engine& engine, const 
     }
     GtkWidget* right = gtk_box_new(GTK_ORIENTATION_VERTICAL, 10);
     gtk_box_pack_start(GTK_BOX(body), right, TRUE, TRUE, 0);
-    GtkWidget* note = gtk_label_new(start.note.empty() ? "Type the givens; Tab or a digit moves on." : start.note.c_str());
+    GtkWidget* note = gtk_label_new(start.note.empty() ? _("Type the givens; Tab or a digit moves on.") : start.note.c_str());
     gtk_label_set_line_wrap(GTK_LABEL(note), TRUE);
     gtk_label_set_xalign(GTK_LABEL(note), 0);
     gtk_box_pack_start(GTK_BOX(right), note, FALSE, FALSE, 0);
@@ -150,7 +151,7 @@ bool run_puzzle_editor(GtkWindow* parent, const frontend::Engine& engine, const 
         gtk_entry_set_alignment(GTK_ENTRY(c), 0.5);
         gtk_entry_set_input_purpose(GTK_ENTRY(c), GTK_INPUT_PURPOSE_DIGITS);
         gtk_entry_set_activates_default(GTK_ENTRY(c), TRUE);
-        const std::string name = "Row " + std::to_string(k / 9 + 1) + ", column " + std::to_string(k % 9 + 1);
+        const std::string name = _("Row ") + std::to_string(k / 9 + 1) + _(", column ") + std::to_string(k % 9 + 1);
         atk_object_set_name(gtk_widget_get_accessible(c), name.c_str());
         if (start.line.clues[k]) {
             const char text[2] = {static_cast<char>('0' + start.line.clues[k]), 0};
@@ -164,7 +165,7 @@ bool run_puzzle_editor(GtkWindow* parent, const frontend::Engine& engine, const 
         gtk_grid_attach(GTK_GRID(grid), c, k % 9, k / 9, 1, 1);
     }
     gtk_box_pack_start(GTK_BOX(right), grid, FALSE, FALSE, 0);
-    e.jigsaw = gtk_check_button_new_with_mnemonic("_Jigsaw: its group map (81 digits 0-8, row by row):");
+    e.jigsaw = gtk_check_button_new_with_mnemonic(_("_Jigsaw: its group map (81 digits 0-8, row by row):"));
     e.groups = gtk_entry_new();
     gtk_entry_set_max_length(GTK_ENTRY(e.groups), 200);
     gtk_entry_set_width_chars(GTK_ENTRY(e.groups), 40);
@@ -178,7 +179,7 @@ bool run_puzzle_editor(GtkWindow* parent, const frontend::Engine& engine, const 
             gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(e.jigsaw), TRUE);
         }
     }
-    e.x = gtk_check_button_new_with_mnemonic("_X: both long diagonals are houses too");
+    e.x = gtk_check_button_new_with_mnemonic(_("_X: both long diagonals are houses too"));
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(e.x), start.adjacency == 1);
     g_signal_connect(e.jigsaw, "toggled", G_CALLBACK(changed), &e);
     g_signal_connect(e.groups, "changed", G_CALLBACK(changed), &e);

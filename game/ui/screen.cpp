@@ -30,6 +30,7 @@
 #include "shortcuts.h"
 #include "statistics.h"
 #include "stock.h"
+#include "translate.h"
 
 namespace ui {
 
@@ -141,14 +142,14 @@ std::string file_text(const std::string& path) {
 void write_text(Screen* s, const std::string& path, const std::string& text) {
     std::string why;
     if (!game::write_atomically(path, std::vector<unsigned char>(text.begin(), text.end()), why))
-        show_message(s, "Could not write " + why, GTK_MESSAGE_WARNING);
+        show_message(s, _("Could not write ") + why, GTK_MESSAGE_WARNING);
 }
 
 void save_game(Screen* s) {
     if (!s->game || !s->game->loaded()) return;
     std::string why;
     if (!game::write_atomically(s->save_path, game::encode_save(game::saved_from(*s->game)), why))
-        show_message(s, "The game could not be saved: " + why, GTK_MESSAGE_WARNING);
+        show_message(s, _("The game could not be saved: ") + why, GTK_MESSAGE_WARNING);
     s->unsaved_ms = 0;
 }
 
@@ -191,13 +192,13 @@ void refresh(Screen* s) {
         }
         const int left = s->game->cells_left();
         gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(s->progress), (81.0 - left) / 81.0);
-        const std::string text = s->game->finished ? "Solved" : std::to_string(left) + " cells to go";
+        const std::string text = s->game->finished ? _("Solved") : std::to_string(left) + _(" cells to go");
         gtk_progress_bar_set_text(GTK_PROGRESS_BAR(s->progress), text.c_str());
         gtk_label_set_text(GTK_LABEL(s->timer_label), format_time(s->game->elapsed_ms()).c_str());
     }
     gtk_widget_set_sensitive(s->undo_button, loaded && s->game->can_undo() && playing(s));
     gtk_widget_set_sensitive(s->redo_button, loaded && s->game->can_redo() && playing(s));
-    gtk_button_set_label(GTK_BUTTON(s->pause_button), s->paused ? "_Resume" : "_Pause");
+    gtk_button_set_label(GTK_BUTTON(s->pause_button), s->paused ? _("_Resume") : _("_Pause"));
     auto set_state = [s](const char* name, bool value) {
         GAction* a = g_action_map_lookup_action(G_ACTION_MAP(s->actions), name);
         g_simple_action_set_state(G_SIMPLE_ACTION(a), g_variant_new_boolean(value));
@@ -249,7 +250,7 @@ gboolean poll_about(gpointer data) {
             const std::string name = technique_title(m);
             if (needs.find(name) == std::string::npos) needs += (needs.empty() ? "" : ", ") + name;
         }
-        if (!needs.empty()) text += "\nNeeds: " + needs + ".";
+        if (!needs.empty()) text += _("\nNeeds: ") + needs + ".";
     }
     s->about = text;
     gtk_label_set_text(GTK_LABEL(s->about_label), text.c_str());
@@ -274,7 +275,7 @@ void record_stats(Screen* s) { write_text(s, s->stats_path, s->stats.encode()); 
 void begin(Screen* s, const game::GameRecord& record, const char* origin) {
     std::string why;
     if (!s->game->start(record, why)) {
-        show_message(s, std::string("The puzzle ") + origin + " could not be started: " + why, GTK_MESSAGE_ERROR);
+        show_message(s, std::string(_("The puzzle ")) + origin + _(" could not be started: ") + why, GTK_MESSAGE_ERROR);
         return;
     }
     s->paused = false;
@@ -314,17 +315,19 @@ void search_dialog_response(GtkDialog*, int, gpointer data) {
 }
 
 void open_search_dialog(Screen* s, const Choice& c) {
-    const std::string title = "Making a " + bucket_title(the_engine(), c.bucket) + " " + kind_title(c.map_kind, c.adjacency) +
-                              " puzzle";
-    GtkWidget* dialog = gtk_dialog_new_with_buttons("New game", window_of(s),
+    char* heading_text = g_strdup_printf(_("Making a %s %s puzzle"), bucket_title(the_engine(), c.bucket).c_str(),
+                                         kind_title(c.map_kind, c.adjacency).c_str());
+    const std::string title = heading_text;
+    g_free(heading_text);
+    GtkWidget* dialog = gtk_dialog_new_with_buttons(_("New game"), window_of(s),
                                                     static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL |
                                                                                 GTK_DIALOG_DESTROY_WITH_PARENT),
-                                                    "_Cancel", GTK_RESPONSE_CANCEL, nullptr);
+                                                    _("_Cancel"), GTK_RESPONSE_CANCEL, nullptr);
     GtkWidget* box = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
     gtk_container_set_border_width(GTK_CONTAINER(box), 18);
     gtk_box_set_spacing(GTK_BOX(box), 12);
     GtkWidget* heading = gtk_label_new(title.c_str());
-    s->search_label = gtk_label_new("None in stock: searching…");
+    s->search_label = gtk_label_new(_("None in stock: searching…"));
     s->search_bar = gtk_progress_bar_new();
     gtk_widget_set_size_request(s->search_bar, 360, -1);
     gtk_box_pack_start(GTK_BOX(box), heading, FALSE, FALSE, 0);
@@ -343,7 +346,7 @@ void new_game_of(Screen* s, const Choice& c) {
     write_text(s, s->settings_path, s->settings.encode());
     game::GameRecord record;
     if (s->stock && s->stock->take(c.map_kind, c.adjacency, c.bucket, record)) {
-        begin(s, record, "from the stock");
+        begin(s, record, _("from the stock"));
         return;
     }
     s->pending_choice = c;
@@ -354,10 +357,10 @@ void new_game_of(Screen* s, const Choice& c) {
 void apply_import(Screen* s, const Job& job, const char* origin) {
     if (job.ok) {
         begin(s, job.import.record, origin);
-        show_message(s, std::string("Puzzle ") + origin + ": " + bucket_title(the_engine(), job.import.bucket) + ".",
+        show_message(s, std::string(_("Puzzle ")) + origin + ": " + bucket_title(the_engine(), job.import.bucket) + ".",
                      GTK_MESSAGE_INFO);
     } else {
-        show_message(s, std::string("The puzzle ") + origin + " cannot be played: " + job.why + ".", GTK_MESSAGE_ERROR);
+        show_message(s, std::string(_("The puzzle ")) + origin + _(" cannot be played: ") + job.why + ".", GTK_MESSAGE_ERROR);
     }
 }
 
@@ -384,30 +387,30 @@ gboolean poll_job(gpointer data) {
     s->search_dialog = nullptr;
     if (kind == Screen::JobKind::Search) {
         if (job->ok)
-            begin(s, job->record, "just made");
+            begin(s, job->record, _("just made"));
         else
-            show_message(s, "No new game: " + job->why + ".", GTK_MESSAGE_WARNING);
+            show_message(s, _("No new game: ") + job->why + ".", GTK_MESSAGE_WARNING);
     } else if (kind == Screen::JobKind::Import) {
-        apply_import(s, *job, "given");
+        apply_import(s, *job, _("given"));
     } else if (kind == Screen::JobKind::Picture) {
         GdkPixbuf* picture = s->picture;
         s->picture = nullptr;
         if (!job->ok) {
-            show_message(s, "The picture cannot be played: " + job->why + ".", GTK_MESSAGE_ERROR);
+            show_message(s, _("The picture cannot be played: ") + job->why + ".", GTK_MESSAGE_ERROR);
         } else {
             gtk_widget_hide(s->infobar);
             EditorStart start;
             start.line = job->line;
             start.adjacency = job->adjacency;
             start.picture = picture;
-            char note[160];
+            char note[320];
             std::snprintf(note, sizeof note,
-                          "Read in %.0f ms. Compare with the picture, correct any cell (repeats are marked) and the "
-                          "kind, then play.",
+                          _("Read in %.0f ms. Compare with the picture, correct any cell (repeats are marked) and "
+                            "the kind, then play."),
                           job->ms);
             start.note = note;
             game::GameRecord record;
-            if (run_puzzle_editor(window_of(s), the_engine(), start, record)) begin(s, record, "from the picture");
+            if (run_puzzle_editor(window_of(s), the_engine(), start, record)) begin(s, record, _("from the picture"));
         }
         if (picture) g_object_unref(picture);
     }
@@ -425,25 +428,25 @@ void after_move(Screen* s, bool changed, int cell = -1) {
     if (cell >= 0) {
         const game::CellView v = s->game->cell(cell);
         if (v.digit && (s->game->conflicting(cell) || (s->settings.check && v.digit != v.solution)))
-            play(s, "dialog-warning", "Mistake");
+            play(s, "dialog-warning", _("Mistake"));
     }
     if (!s->game->finished && s->game->solved()) {
         s->game->finished = true;
         s->stats.record_win(s->game->map_kind(), s->game->adjacency(), s->game->bucket(), s->game->elapsed_ms());
         record_stats(s);
         save_game(s);
-        play(s, "complete", "Puzzle solved");
+        play(s, "complete", _("Puzzle solved"));
         refresh(s);
         const game::Tally& t = s->stats.at(s->game->map_kind(), s->game->adjacency(), s->game->bucket());
         GtkWidget* dialog = gtk_message_dialog_new(window_of(s), GTK_DIALOG_DESTROY_WITH_PARENT, GTK_MESSAGE_INFO,
-                                                   GTK_BUTTONS_NONE, "Solved in %s!",
+                                                   GTK_BUTTONS_NONE, _("Solved in %s!"),
                                                    format_time(s->game->elapsed_ms()).c_str());
         gtk_message_dialog_format_secondary_text(
-            GTK_MESSAGE_DIALOG(dialog), "%s %s. Best time %s, average %s over %d won.",
+            GTK_MESSAGE_DIALOG(dialog), _("%s %s. Best time %s, average %s over %d won."),
             bucket_title(the_engine(), s->game->bucket()).c_str(),
             kind_title(s->game->map_kind(), s->game->adjacency()).c_str(), format_time(t.best_ms).c_str(),
             format_time(t.average_ms()).c_str(), t.won);
-        gtk_dialog_add_buttons(GTK_DIALOG(dialog), "_Close", GTK_RESPONSE_CLOSE, "_New game", GTK_RESPONSE_ACCEPT,
+        gtk_dialog_add_buttons(GTK_DIALOG(dialog), _("_Close"), GTK_RESPONSE_CLOSE, _("_New game"), GTK_RESPONSE_ACCEPT,
                                nullptr);
         const int response = gtk_dialog_run(GTK_DIALOG(dialog));
         gtk_widget_destroy(dialog);
@@ -493,7 +496,7 @@ gboolean poll_hint(gpointer data) {
     s->hint_job.reset();
     s->hint_source = 0;
     const SudokuStep& h = s->hint;
-    char text[200];
+    char text[400];
     switch (h.status) {
     case 1:
         s->hint_stage = 1;
@@ -501,7 +504,7 @@ gboolean poll_hint(gpointer data) {
         s->stats.record_hint(s->game->map_kind(), s->game->adjacency(), s->game->bucket());
         record_stats(s);
         save_game(s);
-        std::snprintf(text, sizeof text, "Hint: %s. Ask again (Ctrl+H) to see where.", h.name);
+        std::snprintf(text, sizeof text, _("Hint: %s. Ask again (Ctrl+H) to see where."), h.name);
         break;
     case -2:
         s->hint_stage = 1;
@@ -509,12 +512,12 @@ gboolean poll_hint(gpointer data) {
         s->bs.hint = &s->hint;
         s->bs.selected = h.wrong_cell;
         std::snprintf(text, sizeof text,
-                      "The digit in row %d, column %d is wrong. Ask again (Ctrl+H) to clear it.", h.wrong_cell / 9 + 1,
+                      _("The digit in row %d, column %d is wrong. Ask again (Ctrl+H) to clear it."), h.wrong_cell / 9 + 1,
                       h.wrong_cell % 9 + 1);
         break;
-    case 0: std::snprintf(text, sizeof text, "Every cell is filled: nothing left to hint."); break;
-    case -3: std::snprintf(text, sizeof text, "This puzzle does not have exactly one solution: no hints."); break;
-    default: std::snprintf(text, sizeof text, "No hint could be found for this position."); break;
+    case 0: std::snprintf(text, sizeof text, "%s", _("Every cell is filled: nothing left to hint.")); break;
+    case -3: std::snprintf(text, sizeof text, "%s", _("This puzzle does not have exactly one solution: no hints.")); break;
+    default: std::snprintf(text, sizeof text, "%s", _("No hint could be found for this position.")); break;
     }
     show_message(s, text, GTK_MESSAGE_INFO);
     refresh(s);
@@ -549,9 +552,9 @@ void act_hint(Screen* s) {
                 s->bs.selected = k;
                 break;
             }
-        char text[200];
-        std::snprintf(text, sizeof text, "Hint: %s in the outlined cells%s. Ask again (Ctrl+H) to apply it.", h.name,
-                      h.placed[s->bs.selected] ? " places the green digit" : " removes the struck candidates");
+        char text[400];
+        std::snprintf(text, sizeof text, _("Hint: %s in the outlined cells%s. Ask again (Ctrl+H) to apply it."), h.name,
+                      h.placed[s->bs.selected] ? _(" places the green digit") : _(" removes the struck candidates"));
         show_message(s, text, GTK_MESSAGE_INFO);
         refresh(s);
         return;
@@ -618,7 +621,7 @@ void import_line(Screen* s, const frontend::PuzzleLine& line, int adjacency, con
         apply_import(s, *job, origin);
         return;
     }
-    show_message(s, "Checking the puzzle…", GTK_MESSAGE_INFO);
+    show_message(s, _("Checking the puzzle…"), GTK_MESSAGE_INFO);
     watch_job(s, job, Screen::JobKind::Import);
 }
 
@@ -626,7 +629,7 @@ void import_picture(Screen* s, GdkPixbuf* pixbuf) {
     const int w = gdk_pixbuf_get_width(pixbuf), h = gdk_pixbuf_get_height(pixbuf);
     const int channels = gdk_pixbuf_get_n_channels(pixbuf), stride = gdk_pixbuf_get_rowstride(pixbuf);
     if (gdk_pixbuf_get_bits_per_sample(pixbuf) != 8 || channels < 3 || channels > 4) {
-        show_message(s, "The picture's format cannot be read.", GTK_MESSAGE_ERROR);
+        show_message(s, _("The picture's format cannot be read."), GTK_MESSAGE_ERROR);
         return;
     }
     std::vector<unsigned char> pixels(static_cast<size_t>(w) * h * channels);
@@ -634,7 +637,7 @@ void import_picture(Screen* s, GdkPixbuf* pixbuf) {
     for (int y = 0; y < h; ++y)
         std::memcpy(pixels.data() + static_cast<size_t>(y) * w * channels, src + static_cast<size_t>(y) * stride,
                     static_cast<size_t>(w) * channels);
-    show_message(s, "Reading the picture…", GTK_MESSAGE_INFO);
+    show_message(s, _("Reading the picture…"), GTK_MESSAGE_INFO);
     watch_job(s, start_picture_import(the_engine(), std::move(pixels), w, h, channels), Screen::JobKind::Picture);
     if (s->picture) g_object_unref(s->picture);
     s->picture = GDK_PIXBUF(g_object_ref(pixbuf));
@@ -651,7 +654,7 @@ void open_path(Screen* s, const std::string& path, int adjacency) {
         GError* error = nullptr;
         GdkPixbuf* pixbuf = gdk_pixbuf_new_from_file(path.c_str(), &error);
         if (!pixbuf) {
-            show_message(s, path + ": " + (error ? error->message : "not a picture"), GTK_MESSAGE_ERROR);
+            show_message(s, path + ": " + (error ? error->message : _("not a picture")), GTK_MESSAGE_ERROR);
             g_clear_error(&error);
             return;
         }
@@ -686,7 +689,7 @@ void open_path(Screen* s, const std::string& path, int adjacency) {
         show_message(s, path + ": " + why, GTK_MESSAGE_ERROR);
         return;
     }
-    import_line(s, line, adjacency, "from the file");
+    import_line(s, line, adjacency, _("from the file"));
 }
 
 void handle_arguments(Screen* s, char** arguments) {
@@ -703,7 +706,7 @@ void handle_arguments(Screen* s, char** arguments) {
     if (rest.empty()) return;
     if (g_file_test(rest[0].c_str(), G_FILE_TEST_EXISTS)) {
         if (!g_file_test(rest[0].c_str(), G_FILE_TEST_IS_REGULAR))
-            show_message(s, rest[0] + " is not a file.", GTK_MESSAGE_ERROR);
+            show_message(s, rest[0] + _(" is not a file."), GTK_MESSAGE_ERROR);
         else
             open_path(s, rest[0], adjacency);
         return;
@@ -713,10 +716,10 @@ void handle_arguments(Screen* s, char** arguments) {
     frontend::PuzzleLine line;
     std::string why;
     if (!frontend::parse_puzzle_line(text, line, why)) {
-        show_message(s, "The command line is neither a file nor a puzzle line: " + why + ".", GTK_MESSAGE_ERROR);
+        show_message(s, _("The command line is neither a file nor a puzzle line: ") + why + ".", GTK_MESSAGE_ERROR);
         return;
     }
-    import_line(s, line, adjacency, "from the command line");
+    import_line(s, line, adjacency, _("from the command line"));
 }
 
 void resume_saved(Screen* s) {
@@ -728,12 +731,12 @@ void resume_saved(Screen* s) {
               game::decode_save(bytes.data(), bytes.size(), saved, why);
     if (ok) {
         ok = s->game->restore(saved.position, saved.history, saved.cursor, saved.auto_candidates, saved.elapsed_ms, why);
-        if (ok && !why.empty()) show_message(s, "The saved game was resumed, but " + why + ".", GTK_MESSAGE_WARNING);
+        if (ok && !why.empty()) show_message(s, _("The saved game was resumed, but ") + why + ".", GTK_MESSAGE_WARNING);
     }
     if (!ok) {
         const std::string aside = game::set_aside(s->save_path);
-        show_message(s, "The saved game could not be read (" + why + "); it was kept as " +
-                            (aside.empty() ? s->save_path : aside) + " and a new game was started.",
+        show_message(s, _("The saved game could not be read (") + why + _("); it was kept as ") +
+                            (aside.empty() ? s->save_path : aside) + _(" and a new game was started."),
                      GTK_MESSAGE_WARNING);
         return;
     }
@@ -768,7 +771,7 @@ void act_enter(Screen* s) {
     EditorStart start;
     frontend::square_groups(start.line.groups);
     game::GameRecord record;
-    if (run_puzzle_editor(window_of(s), the_engine(), start, record)) begin(s, record, "of your own");
+    if (run_puzzle_editor(window_of(s), the_engine(), start, record)) begin(s, record, _("of your own"));
     gtk_widget_grab_focus(GTK_WIDGET(s->view));
 }
 
@@ -782,7 +785,7 @@ void act_copy(Screen* s) {
     }
     std::string line = frontend::format_puzzle_line(clues, groups, s->game->map_kind() == 1);
     if (s->game->adjacency() == 1) line += " x";
-    if (pasteboard_copy_text(s->view, line.c_str())) show_message(s, "Copied the puzzle as a line.", GTK_MESSAGE_INFO);
+    if (pasteboard_copy_text(s->view, line.c_str())) show_message(s, _("Copied the puzzle as a line."), GTK_MESSAGE_INFO);
 }
 
 void act_paste(Screen* s) {
@@ -799,10 +802,10 @@ void act_paste(Screen* s) {
             t.pop_back();
         }
         if (!game::first_puzzle_in_text(t, line, why)) {
-            show_message(s, "The clipboard holds no puzzle line: " + why + ".", GTK_MESSAGE_ERROR);
+            show_message(s, _("The clipboard holds no puzzle line: ") + why + ".", GTK_MESSAGE_ERROR);
             return;
         }
-        import_line(s, line, adjacency, "pasted");
+        import_line(s, line, adjacency, _("pasted"));
         return;
     }
     if (GdkPixbuf* picture = pasteboard_get_image(s->view)) {
@@ -810,15 +813,15 @@ void act_paste(Screen* s) {
         g_object_unref(picture);
         return;
     }
-    show_message(s, "The clipboard holds neither a puzzle line nor a picture.", GTK_MESSAGE_WARNING);
+    show_message(s, _("The clipboard holds neither a puzzle line nor a picture."), GTK_MESSAGE_WARNING);
 }
 
 void act_open(Screen* s) {
     static const char* const puzzles[] = {"*.txt", "*.sdk", "*.game", "*.sudoku", nullptr};
     static const char* const pictures[] = {"*.png", "*.jpg", "*.jpeg", "*.PNG", "*.JPG", "*.JPEG", nullptr};
     static const char* const all[] = {"*", nullptr};
-    const FileSelectorFilter filters[] = {{"Puzzles and saved games", puzzles}, {"Pictures", pictures}, {"All files", all}};
-    char* path = file_selector_open(s->view, "Open a puzzle", filters, 3);
+    const FileSelectorFilter filters[] = {{_("Puzzles and saved games"), puzzles}, {_("Pictures"), pictures}, {_("All files"), all}};
+    char* path = file_selector_open(s->view, _("Open a puzzle"), filters, 3);
     if (!path) return;
     open_path(s, path, 0);
     g_free(path);
@@ -826,7 +829,7 @@ void act_open(Screen* s) {
 
 void act_export(Screen* s) {
     if (!s->game || !s->game->loaded()) return;
-    char* path = file_selector_save(s->view, "Export the puzzle", "puzzle.txt");
+    char* path = file_selector_save(s->view, _("Export the puzzle"), "puzzle.txt");
     if (!path) return;
     int clues[81], groups[81];
     for (int k = 0; k < 81; ++k) {
@@ -839,15 +842,15 @@ void act_export(Screen* s) {
 }
 
 void act_statistics(Screen* s) {
-    GtkWidget* dialog = gtk_dialog_new_with_buttons("Statistics", window_of(s),
+    GtkWidget* dialog = gtk_dialog_new_with_buttons(_("Statistics"), window_of(s),
                                                     static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL |
                                                                                 GTK_DIALOG_DESTROY_WITH_PARENT),
-                                                    "_Close", GTK_RESPONSE_CLOSE, nullptr);
+                                                    _("_Close"), GTK_RESPONSE_CLOSE, nullptr);
     GtkWidget* grid = gtk_grid_new();
     gtk_grid_set_column_spacing(GTK_GRID(grid), 18);
     gtk_grid_set_row_spacing(GTK_GRID(grid), 4);
     gtk_container_set_border_width(GTK_CONTAINER(grid), 18);
-    const char* heads[] = {"Difficulty", "Kind", "Played", "Won", "Best", "Average"};
+    const char* heads[] = {_("Difficulty"), _("Kind"), _("Played"), _("Won"), _("Best"), _("Average")};
     for (int i = 0; i < 6; ++i) {
         GtkWidget* l = gtk_label_new(nullptr);
         char* markup = g_markup_printf_escaped("<b>%s</b>", heads[i]);
@@ -867,7 +870,7 @@ void act_statistics(Screen* s) {
                 for (int i = 0; i < 6; ++i) gtk_grid_attach(GTK_GRID(grid), gtk_label_new(cells[i].c_str()), i, row, 1, 1);
                 ++row;
             }
-    if (row == 1) gtk_grid_attach(GTK_GRID(grid), gtk_label_new("No games yet."), 0, 1, 6, 1);
+    if (row == 1) gtk_grid_attach(GTK_GRID(grid), gtk_label_new(_("No games yet.")), 0, 1, 6, 1);
     gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), grid);
     gtk_widget_show_all(dialog);
     gtk_dialog_run(GTK_DIALOG(dialog));
@@ -876,12 +879,12 @@ void act_statistics(Screen* s) {
 }
 
 void act_help(Screen* s) {
-    const std::string& lib = the_engine().library_path;
-    const std::string dir = lib.empty() ? std::string(".") : lib.substr(0, lib.rfind('/'));
+    const std::string& data = the_engine().data_dir;
+    const std::string dir = data.empty() ? std::string(".") : data;
     char* uri = g_filename_to_uri((dir + "/help/index.html").c_str(), nullptr, nullptr);
     GError* error = nullptr;
     if (!uri || !url_launcher_launch(s->view, uri, &error))
-        show_message(s, std::string("The help page could not be opened") + (error ? ": " + std::string(error->message) : "."),
+        show_message(s, std::string(_("The help page could not be opened")) + (error ? ": " + std::string(error->message) : "."),
                      GTK_MESSAGE_WARNING);
     g_clear_error(&error);
     g_free(uri);
@@ -901,18 +904,18 @@ std::string caption_of(const game::GameRecord& r) {
 }
 
 void act_print(Screen* s) {
-    GtkWidget* dialog = gtk_dialog_new_with_buttons("Print", window_of(s),
+    GtkWidget* dialog = gtk_dialog_new_with_buttons(_("Print"), window_of(s),
                                                     static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL |
                                                                                 GTK_DIALOG_DESTROY_WITH_PARENT),
-                                                    "_Cancel", GTK_RESPONSE_CANCEL, "_Print…", GTK_RESPONSE_ACCEPT,
+                                                    _("_Cancel"), GTK_RESPONSE_CANCEL, _("_Print…"), GTK_RESPONSE_ACCEPT,
                                                     nullptr);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
     GtkWidget* grid = gtk_grid_new();
     gtk_grid_set_row_spacing(GTK_GRID(grid), 8);
     gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
     gtk_container_set_border_width(GTK_CONTAINER(grid), 18);
-    GtkWidget* current = gtk_radio_button_new_with_mnemonic(nullptr, "_This puzzle");
-    GtkWidget* fresh = gtk_radio_button_new_with_mnemonic_from_widget(GTK_RADIO_BUTTON(current), "_New puzzles:");
+    GtkWidget* current = gtk_radio_button_new_with_mnemonic(nullptr, _("_This puzzle"));
+    GtkWidget* fresh = gtk_radio_button_new_with_mnemonic_from_widget(GTK_RADIO_BUTTON(current), _("_New puzzles:"));
     if (!s->game || !s->game->loaded()) gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(fresh), TRUE);
     GtkWidget* count = gtk_spin_button_new_with_range(1, 24, 1);
     gtk_spin_button_set_value(GTK_SPIN_BUTTON(count), 4);
@@ -920,10 +923,10 @@ void act_print(Screen* s) {
     for (int b = 0; b < 10; ++b) gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(difficulty), bucket_title(the_engine(), b).c_str());
     gtk_combo_box_set_active(GTK_COMBO_BOX(difficulty), std::clamp(s->settings.bucket, 0, 9));
     GtkWidget* map = gtk_combo_box_text_new();
-    gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(map), "Square");
-    if (s->maps_ok) gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(map), "Jigsaw");
+    gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(map), _("Square"));
+    if (s->maps_ok) gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(map), _("Jigsaw"));
     gtk_combo_box_set_active(GTK_COMBO_BOX(map), s->maps_ok ? s->settings.map_kind : 0);
-    GtkWidget* x = gtk_check_button_new_with_mnemonic("_X rules");
+    GtkWidget* x = gtk_check_button_new_with_mnemonic(_("_X rules"));
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(x), s->settings.adjacency == 1);
     GtkWidget* per_page = gtk_combo_box_text_new();
     for (const char* n : {"1", "2", "4", "6"}) gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(per_page), n);
@@ -934,7 +937,7 @@ void act_print(Screen* s) {
     gtk_grid_attach(GTK_GRID(grid), difficulty, 1, 2, 1, 1);
     gtk_grid_attach(GTK_GRID(grid), map, 1, 3, 1, 1);
     gtk_grid_attach(GTK_GRID(grid), x, 1, 4, 1, 1);
-    gtk_grid_attach(GTK_GRID(grid), gtk_label_new("Puzzles per page:"), 0, 5, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), gtk_label_new(_("Puzzles per page:")), 0, 5, 1, 1);
     gtk_grid_attach(GTK_GRID(grid), per_page, 1, 5, 1, 1);
     gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), grid);
     gtk_widget_show_all(dialog);
@@ -955,24 +958,24 @@ void act_print(Screen* s) {
             while (static_cast<int>(items.size()) < n && s->stock && s->stock->take(m, a, b, r))
                 items.push_back({r, caption_of(r)});
             if (static_cast<int>(items.size()) < n)
-                show_message(s, "Only " + std::to_string(items.size()) + " of these puzzles were ready; more are being made.",
+                show_message(s, _("Only ") + std::to_string(items.size()) + _(" of these puzzles were ready; more are being made."),
                              GTK_MESSAGE_INFO);
         }
     }
     gtk_widget_destroy(dialog);
     std::string why;
     if (go && !items.empty() && !print_puzzles(window_of(s), the_engine(), items, per, "", why))
-        show_message(s, "Printing failed: " + why, GTK_MESSAGE_ERROR);
+        show_message(s, _("Printing failed: ") + why, GTK_MESSAGE_ERROR);
     gtk_widget_grab_focus(GTK_WIDGET(s->view));
 }
 
 void act_export_picture(Screen* s) {
     if (!s->game || !s->game->loaded()) return;
-    char* path = file_selector_save(s->view, "Export the board as a picture (.png or .svg)", "sudoku.png");
+    char* path = file_selector_save(s->view, _("Export the board as a picture (.png or .svg)"), "sudoku.png");
     if (!path) return;
     std::string why;
     if (!export_board(the_engine(), s->game->record(), s->dark, 1200, path, why))
-        show_message(s, "The picture could not be written: " + why, GTK_MESSAGE_ERROR);
+        show_message(s, _("The picture could not be written: ") + why, GTK_MESSAGE_ERROR);
     g_free(path);
 }
 
@@ -980,10 +983,10 @@ gboolean print_and_quit(gpointer data) {
     auto* s = static_cast<Screen*>(data);
     std::string why;
     if (!s->game || !s->game->loaded()) {
-        std::fprintf(stderr, "quadrillo: nothing to print\n");
+        std::fprintf(stderr, "quadrillo: %s\n", _("nothing to print"));
     } else if (!print_puzzles(window_of(s), the_engine(), {{s->game->record(), caption_of(s->game->record())}}, 1,
                               s->print_pdf, why)) {
-        std::fprintf(stderr, "quadrillo: printing to %s failed: %s\n", s->print_pdf.c_str(), why.c_str());
+        std::fprintf(stderr, _("quadrillo: printing to %s failed: %s\n"), s->print_pdf.c_str(), why.c_str());
     }
     act_quit(s);
     return G_SOURCE_REMOVE;
@@ -1291,35 +1294,35 @@ GMenuModel* build_menu() {
         const char* label;
         const char* action;
     } kEntries[] = {
-        {"New game…", "game.new"},
-        {"Start again", "game.restart"},
-        {"Enter a puzzle of your own…", "game.enter"},
-        {"Open a puzzle or picture…", "game.open"},
-        {"Export the puzzle as a line…", "game.export"},
-        {"Export the board as a picture…", "game.picture"},
-        {"Print…", "game.print"},
-        {"Copy the puzzle", "game.copy"},
-        {"Paste a puzzle", "game.paste"},
+        {N_("New game…"), "game.new"},
+        {N_("Start again"), "game.restart"},
+        {N_("Enter a puzzle of your own…"), "game.enter"},
+        {N_("Open a puzzle or picture…"), "game.open"},
+        {N_("Export the puzzle as a line…"), "game.export"},
+        {N_("Export the board as a picture…"), "game.picture"},
+        {N_("Print…"), "game.print"},
+        {N_("Copy the puzzle"), "game.copy"},
+        {N_("Paste a puzzle"), "game.paste"},
         {nullptr, nullptr},
-        {"Hint", "game.hint"},
-        {"Fill in candidates", "game.fill"},
-        {"Hide candidates", "game.hide"},
-        {"Check against the solution", "game.check"},
+        {N_("Hint"), "game.hint"},
+        {N_("Fill in candidates"), "game.fill"},
+        {N_("Hide candidates"), "game.hide"},
+        {N_("Check against the solution"), "game.check"},
         {nullptr, nullptr},
-        {"Dark look", "game.dark"},
-        {"Sounds", "game.sounds"},
-        {"Full screen", "game.fullscreen"},
-        {"Statistics", "game.statistics"},
-        {"Keyboard shortcuts", "game.shortcuts"},
-        {"Help", "game.help"},
-        {"Quit", "game.quit"},
+        {N_("Dark look"), "game.dark"},
+        {N_("Sounds"), "game.sounds"},
+        {N_("Full screen"), "game.fullscreen"},
+        {N_("Statistics"), "game.statistics"},
+        {N_("Keyboard shortcuts"), "game.shortcuts"},
+        {N_("Help"), "game.help"},
+        {N_("Quit"), "game.quit"},
         {nullptr, nullptr},
     };
     GMenu* menu = g_menu_new();
     GMenu* section = g_menu_new();
     for (const auto& e : kEntries) {
         if (e.label) {
-            g_menu_append(section, e.label, e.action);
+            g_menu_append(section, _(e.label), e.action);
             continue;
         }
         g_menu_append_section(menu, nullptr, G_MENU_MODEL(section));
@@ -1407,7 +1410,7 @@ void build_widgets(Screen* s) {
     gtk_widget_set_can_focus(s->menu_button, FALSE);
     gtk_menu_button_set_menu_model(GTK_MENU_BUTTON(s->menu_button), build_menu());
     gtk_button_set_image(GTK_BUTTON(s->menu_button), gtk_image_new_from_icon_name("open-menu-symbolic", GTK_ICON_SIZE_BUTTON));
-    gtk_widget_set_tooltip_text(s->menu_button, "Menu (F10)");
+    gtk_widget_set_tooltip_text(s->menu_button, _("Menu (F10)"));
     gtk_box_pack_end(GTK_BOX(top), s->menu_button, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(side), top, FALSE, FALSE, 0);
 
@@ -1434,15 +1437,17 @@ void build_widgets(Screen* s) {
         const std::string label = std::to_string(d);
         s->pad[d] = pad_button(s, label.c_str(), d);
         gtk_style_context_add_class(gtk_widget_get_style_context(s->pad[d]), "pad-digit");
-        gtk_widget_set_tooltip_text(s->pad[d], ("Enter " + label + " (a pencil mark in pencil mode)").c_str());
+        char* tip = g_strdup_printf(_("Enter %d (a pencil mark in pencil mode)"), d);
+        gtk_widget_set_tooltip_text(s->pad[d], tip);
+        g_free(tip);
         gtk_grid_attach(GTK_GRID(pad), s->pad[d], (d - 1) % 3, (d - 1) / 3, 1, 1);
     }
-    s->pad[0] = pad_button(s, "Erase", 0);
-    gtk_widget_set_tooltip_text(s->pad[0], "Clear the cell (0, Backspace, Delete)");
+    s->pad[0] = pad_button(s, _("Erase"), 0);
+    gtk_widget_set_tooltip_text(s->pad[0], _("Clear the cell (0, Backspace, Delete)"));
     gtk_grid_attach(GTK_GRID(pad), s->pad[0], 0, 3, 1, 1);
-    s->pencil_button = gtk_toggle_button_new_with_label("Pencil");
+    s->pencil_button = gtk_toggle_button_new_with_label(_("Pencil"));
     gtk_widget_set_can_focus(s->pencil_button, FALSE);
-    gtk_widget_set_tooltip_text(s->pencil_button, "Pencil mode: digits become marks (P)");
+    gtk_widget_set_tooltip_text(s->pencil_button, _("Pencil mode: digits become marks (P)"));
     g_signal_connect(s->pencil_button, "toggled", G_CALLBACK(+[](GtkToggleButton*, gpointer data) {
                          auto* s = static_cast<Screen*>(data);
                          if (!s->updating_widgets) refresh(s);
@@ -1453,24 +1458,24 @@ void build_widgets(Screen* s) {
 
     GtkWidget* row1 = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
     gtk_box_set_homogeneous(GTK_BOX(row1), TRUE);
-    s->undo_button = action_button("_Undo", "game.undo", "Undo (Ctrl+Z)");
-    s->redo_button = action_button("_Redo", "game.redo", "Redo (Ctrl+Shift+Z)");
+    s->undo_button = action_button(_("_Undo"), "game.undo", _("Undo (Ctrl+Z)"));
+    s->redo_button = action_button(_("_Redo"), "game.redo", _("Redo (Ctrl+Shift+Z)"));
     gtk_box_pack_start(GTK_BOX(row1), s->undo_button, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(row1), s->redo_button, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(side), row1, FALSE, FALSE, 0);
     GtkWidget* row2 = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
     gtk_box_set_homogeneous(GTK_BOX(row2), TRUE);
-    gtk_box_pack_start(GTK_BOX(row2), action_button("_Candidates", "game.fill", "Fill in all candidates (C)"), TRUE, TRUE, 0);
-    s->hint_button = action_button("_Hint", "game.hint", "Hint: the technique, then where, then apply (Ctrl+H)");
+    gtk_box_pack_start(GTK_BOX(row2), action_button(_("_Candidates"), "game.fill", _("Fill in all candidates (C)")), TRUE, TRUE, 0);
+    s->hint_button = action_button(_("_Hint"), "game.hint", _("Hint: the technique, then where, then apply (Ctrl+H)"));
     gtk_box_pack_start(GTK_BOX(row2), s->hint_button, TRUE, TRUE, 0);
-    s->pause_button = action_button("_Pause", "game.pause", "Pause or go on (Ctrl+P)");
+    s->pause_button = action_button(_("_Pause"), "game.pause", _("Pause or go on (Ctrl+P)"));
     gtk_box_pack_start(GTK_BOX(row2), s->pause_button, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(side), row2, FALSE, FALSE, 0);
-    GtkWidget* check = gtk_check_button_new_with_mnemonic("Show _mistakes");
+    GtkWidget* check = gtk_check_button_new_with_mnemonic(_("Show _mistakes"));
     gtk_widget_set_can_focus(check, FALSE);
     gtk_actionable_set_action_name(GTK_ACTIONABLE(check), "game.check");
     gtk_box_pack_start(GTK_BOX(side), check, FALSE, FALSE, 0);
-    gtk_box_pack_end(GTK_BOX(side), action_button("_New game", "game.new", "New game (Ctrl+N)"), FALSE, FALSE, 0);
+    gtk_box_pack_end(GTK_BOX(side), action_button(_("_New game"), "game.new", _("New game (Ctrl+N)")), FALSE, FALSE, 0);
     s->about_label = gtk_label_new("");
     gtk_label_set_line_wrap(GTK_LABEL(s->about_label), TRUE);
     gtk_label_set_max_width_chars(GTK_LABEL(s->about_label), 30);
@@ -1564,7 +1569,7 @@ void start_screen(FlView* view, char** arguments) {
     std::string why;
     s->engine_ok = engine.library || frontend::load_engine(frontend::default_engine_path(), engine, why);
     if (!s->engine_ok) {
-        show_message(s, why + " The game cannot run without it; reinstall Quadrillo or build it with `make run`.",
+        show_message(s, why + _(" The game cannot run without it; reinstall Quadrillo or build it with `make run`."),
                      GTK_MESSAGE_ERROR);
         refresh(s);
         fl_view_frame_ready(view);
@@ -1588,8 +1593,8 @@ void start_screen(FlView* view, char** arguments) {
         new_game_of(s, c);
     }
     if (!s->maps_ok)
-        show_message(s, "The jigsaw map files were not found in " + engine.maps_dir +
-                            "; only square games can be played until they are installed.",
+        show_message(s, _("The jigsaw map files were not found in ") + engine.maps_dir +
+                            _("; only square games can be played until they are installed."),
                      GTK_MESSAGE_WARNING);
     s->last_tick = g_get_monotonic_time();
     s->tick_source = g_timeout_add(250, on_tick, s);

@@ -1,5 +1,6 @@
 // The keyboard shortcuts window, built from one table of keys.
 #include "shortcuts.h"
+#include "translate.h"
 
 #include <string>
 
@@ -14,39 +15,39 @@ struct Key {
 };
 
 const Key kKeys[] = {
-    {nullptr, "Board"},
-    {"Left Right Up Down", "Move the selection"},
-    {"h j k l", "Move the selection (left, down, up, right)"},
-    {"1...9", "Enter a digit (a pencil mark in pencil mode)"},
-    {"<Shift>1...9", "Toggle a pencil mark"},
-    {"0 BackSpace Delete", "Clear the cell"},
-    {"p", "Pencil mode on or off"},
-    {"c", "Fill in all candidates (kept up to date)"},
-    {"<Shift>c", "Hide the candidates"},
-    {"e", "Check digits against the solution, on or off"},
-    {nullptr, "Game"},
-    {"<Ctrl>n", "New game"},
-    {"<Ctrl><Shift>n", "Enter a puzzle of your own"},
-    {"<Ctrl>h", "Hint: the technique, then where, then apply it"},
-    {"<Ctrl>z", "Undo"},
-    {"<Ctrl><Shift>z <Ctrl>y", "Redo"},
-    {"<Ctrl>p", "Pause or go on"},
-    {"<Ctrl>r", "Start this puzzle again"},
-    {"<Ctrl>o", "Open a puzzle file or a picture"},
-    {"<Ctrl><Shift>p", "Print puzzles (or save them as PDF)"},
-    {"<Ctrl>e", "Export the puzzle as a line"},
-    {"<Ctrl><Shift>e", "Export the board as a PNG or SVG picture"},
-    {"<Ctrl>c", "Copy the puzzle as a line"},
-    {"<Ctrl>v", "Paste a puzzle line or a picture"},
-    {"<Ctrl>i", "Statistics"},
-    {"<Ctrl>q", "Quit (the game is saved)"},
-    {nullptr, "Window"},
-    {"<Ctrl>d", "Light or dark look"},
-    {"<Ctrl>m", "Sounds on or off"},
-    {"F11", "Full screen"},
-    {"F10", "Menu"},
-    {"F1 <Ctrl>question", "Keyboard shortcuts"},
-    {"<Shift>F1", "Help page"},
+    {nullptr, N_("Board")},
+    {"Left Right Up Down", N_("Move the selection")},
+    {"h j k l", N_("Move the selection (left, down, up, right)")},
+    {"1...9", N_("Enter a digit (a pencil mark in pencil mode)")},
+    {"<Shift>1...9", N_("Toggle a pencil mark")},
+    {"0 BackSpace Delete", N_("Clear the cell")},
+    {"p", N_("Pencil mode on or off")},
+    {"c", N_("Fill in all candidates (kept up to date)")},
+    {"<Shift>c", N_("Hide the candidates")},
+    {"e", N_("Check digits against the solution, on or off")},
+    {nullptr, N_("Game")},
+    {"<Ctrl>n", N_("New game")},
+    {"<Ctrl><Shift>n", N_("Enter a puzzle of your own")},
+    {"<Ctrl>h", N_("Hint: the technique, then where, then apply it")},
+    {"<Ctrl>z", N_("Undo")},
+    {"<Ctrl><Shift>z <Ctrl>y", N_("Redo")},
+    {"<Ctrl>p", N_("Pause or go on")},
+    {"<Ctrl>r", N_("Start this puzzle again")},
+    {"<Ctrl>o", N_("Open a puzzle file or a picture")},
+    {"<Ctrl><Shift>p", N_("Print puzzles (or save them as PDF)")},
+    {"<Ctrl>e", N_("Export the puzzle as a line")},
+    {"<Ctrl><Shift>e", N_("Export the board as a PNG or SVG picture")},
+    {"<Ctrl>c", N_("Copy the puzzle as a line")},
+    {"<Ctrl>v", N_("Paste a puzzle line or a picture")},
+    {"<Ctrl>i", N_("Statistics")},
+    {"<Ctrl>q", N_("Quit (the game is saved)")},
+    {nullptr, N_("Window")},
+    {"<Ctrl>d", N_("Light or dark look")},
+    {"<Ctrl>m", N_("Sounds on or off")},
+    {"F11", N_("Full screen")},
+    {"F10", N_("Menu")},
+    {"F1 <Ctrl>question", N_("Keyboard shortcuts")},
+    {"<Shift>F1", N_("Help page")},
 };
 
 std::string escaped(const char* text) {
@@ -65,13 +66,13 @@ std::string builder_text() {
         if (!k.accelerator) {
             if (open) x += "</object></child>";
             x += "<child><object class=\"GtkShortcutsGroup\"><property name=\"visible\">1</property><property "
-                 "name=\"title\">" + escaped(k.title) + "</property>";
+                 "name=\"title\">" + escaped(_(k.title)) + "</property>";
             open = true;
             continue;
         }
         x += "<child><object class=\"GtkShortcutsShortcut\"><property name=\"visible\">1</property><property "
              "name=\"accelerator\">" + escaped(k.accelerator) + "</property><property name=\"title\">" +
-             escaped(k.title) + "</property></object></child>";
+             escaped(_(k.title)) + "</property></object></child>";
     }
     if (open) x += "</object></child>";
     return x + "</object></child></object></interface>";

@@ -13,6 +13,7 @@
 #include <iostream>
 
 #include "cli.h"
+#include "install_dirs.h"
 #include "puzzle_line.h"
 
 namespace cli {
@@ -453,6 +454,7 @@ void locate_group_maps() {
     if (!slash) return;
     *slash = 0;
     std::string dir = std::string(exe) + "/../lib/group_maps";
+    if (access(dir.c_str(), R_OK) != 0) dir = frontend::installed_data_dir() + "/group_maps";
     if (access(dir.c_str(), R_OK) == 0) sudoku_set_group_maps_dir(dir.c_str());
 }
 
