@@ -3,13 +3,14 @@ PKGS := cmake g++ clang libclang-rt-14-dev make binutils pkg-config libgtest-dev
   libcairo2-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2 fonts-freefont-ttf fonts-urw-base35 \
   fonts-noto-core fonts-roboto fonts-open-sans fonts-lato fonts-cantarell \
   libgtk-3-dev libcanberra-gtk3-dev libx11-dev python3 xvfb xauth xdotool x11-utils imagemagick \
-  dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0 adwaita-icon-theme poppler-utils
+  dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0 adwaita-icon-theme poppler-utils \
+  gettext desktop-file-utils appstream lintian dpkg-dev man-db bash-completion
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 300
 BIN := ./build/release/bin
 
-.PHONY: deps run test build bench fuzz clean
+.PHONY: deps run test build bench fuzz package install clean
 
 deps:
 	@missing=$$(for p in $(PKGS); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -58,6 +59,16 @@ bench: build
 	  case $$b in *bench_startup) xvfb-run -a "$$b" ;; *bench_newgame) "$$b" ;; *) [ -x "$$b" ] && "$$b" ;; esac; \
 	done; true
 	$(BIN)/quorvel bench
+
+# Installs the release build under PREFIX (default /usr/local; DESTDIR works as usual).
+PREFIX ?= /usr/local
+install: build
+	cmake --install build/release --prefix $(PREFIX)
+
+# The Debian package, in build/release/package/, checked by lintian.
+package: build
+	cd build/release && cpack -G DEB
+	lintian build/release/package/*.deb
 
 clean:
 	rm -rf build
