@@ -1,5 +1,6 @@
 // One game being played: moves as cell differences, undo and redo by rewriting the cell bytes.
 #include "game.h"
+#include "translate.h"
 
 #include <cstdio>
 
@@ -30,11 +31,11 @@ Game::~Game() { e_.sudoku_free(h_); }
 bool Game::load_into_engine(const GameRecord& record, std::string& why) {
     const int kind = record.map_kind(), adjacency = record.adjacency();
     if ((kind != 0 && kind != 1) || (adjacency != 0 && adjacency != 1)) {
-        why = "the game's kind is unknown";
+        why = _("the game's kind is unknown");
         return false;
     }
     if (!engine_accepts(e_, record)) {
-        why = "the puzzle engine refuses the stored cells";
+        why = _("the puzzle engine refuses the stored cells");
         return false;
     }
     for (int k = 0; k < 81; ++k) {
@@ -42,7 +43,7 @@ bool Game::load_into_engine(const GameRecord& record, std::string& why) {
         int32_t answer;
         std::memcpy(&answer, c + kCellAnswer, 4);
         if (answer < 0 || answer > 9 || c[kCellSmallMode] > 1) {
-            why = "a cell holds an impossible answer";
+            why = _("a cell holds an impossible answer");
             return false;
         }
     }
@@ -321,7 +322,7 @@ bool Game::restore(const GameRecord& position, std::vector<Move> history, size_t
             walk[ch.cell] = ch.after;
         }
     if (!sound) {
-        why = "the undo history did not match the board and was dropped";
+        why = _("the undo history did not match the board and was dropped");
         return true;
     }
     history_ = std::move(history);

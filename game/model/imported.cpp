@@ -1,5 +1,6 @@
 // Judging and building puzzles that come from outside the stock.
 #include "imported.h"
+#include "translate.h"
 
 #include <sstream>
 
@@ -115,21 +116,21 @@ Import import_puzzle(const frontend::Engine& engine, const frontend::PuzzleLine&
     const int map_kind = std::memcmp(boxes, line.groups, sizeof boxes) != 0 ? 1 : 0;
     int solution[81], count = 0;
     if (!solve_clues(line.clues, line.groups, adjacency, solution, &count)) {
-        out.why = "the group map is not nine groups of nine cells";
+        out.why = _("the group map is not nine groups of nine cells");
         return out;
     }
     if (count < 0) {
-        out.why = "it could not be settled in reasonable time (too few clues to tell)";
+        out.why = _("it could not be settled in reasonable time (too few clues to tell)");
         return out;
     }
     if (count == 0) {
         out.verdict = Verdict::NoSolution;
-        out.why = "this puzzle has no solution";
+        out.why = _("this puzzle has no solution");
         return out;
     }
     if (count > 1) {
         out.verdict = Verdict::Several;
-        out.why = "this puzzle has more than one solution";
+        out.why = _("this puzzle has more than one solution");
         return out;
     }
     ClassifyInfo info{};
@@ -147,7 +148,7 @@ Import import_puzzle(const frontend::Engine& engine, const frontend::PuzzleLine&
     SudokuHandle* h = engine.sudoku_new();
     if (!engine.sudoku_build_from_clues(h, map_kind, adjacency, out.bucket, flags, solution, line.groups, colours)) {
         engine.sudoku_free(h);
-        out.why = "the puzzle engine could not set up this puzzle";
+        out.why = _("the puzzle engine could not set up this puzzle");
         return out;
     }
     engine.sudoku_get_puzzle_bytes(h, out.record.bytes);
@@ -170,9 +171,9 @@ bool first_puzzle_in_text(const std::string& text, frontend::PuzzleLine& out, st
         if (start == std::string::npos || line[start] == '#') continue;
         std::string reason;
         if (frontend::parse_puzzle_line(line, out, reason)) return true;
-        if (first_why.empty()) first_why = "line " + std::to_string(number) + ": " + reason;
+        if (first_why.empty()) first_why = _("line ") + std::to_string(number) + ": " + reason;
     }
-    why = first_why.empty() ? "there is no puzzle line in it" : first_why;
+    why = first_why.empty() ? _("there is no puzzle line in it") : first_why;
     return false;
 }
 

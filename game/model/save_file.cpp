@@ -1,5 +1,6 @@
 // The saved game's byte format, and writing files so that a crash never leaves half of one.
 #include "save_file.h"
+#include "translate.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -100,18 +101,18 @@ std::vector<unsigned char> encode_save(const SavedGame& save) {
 
 bool decode_save(const unsigned char* data, size_t n, SavedGame& out, std::string& why) {
     if (n < kRecordBytes + sizeof kMagic + 4 || std::memcmp(data + kRecordBytes, kMagic, sizeof kMagic) != 0) {
-        why = "it is not a saved game of this program";
+        why = _("it is not a saved game of this program");
         return false;
     }
     const uint32_t stored = static_cast<uint32_t>(data[n - 4]) | (static_cast<uint32_t>(data[n - 3]) << 8) |
                             (static_cast<uint32_t>(data[n - 2]) << 16) | (static_cast<uint32_t>(data[n - 1]) << 24);
     if (stored != static_cast<uint32_t>(crc32(0L, data, static_cast<uInt>(n - 4)))) {
-        why = "the file is damaged (its checksum does not match)";
+        why = _("the file is damaged (its checksum does not match)");
         return false;
     }
     In in{data, n - 4, kRecordBytes + sizeof kMagic};
     if (in.u32() != kVersion) {
-        why = "it was saved by a newer version of the game";
+        why = _("it was saved by a newer version of the game");
         return false;
     }
     SavedGame s;
@@ -125,7 +126,7 @@ bool decode_save(const unsigned char* data, size_t n, SavedGame& out, std::strin
     s.cursor = in.u32();
     const uint32_t moves = in.u32();
     if (!in.ok || moves > kMaxMoves || s.cursor > moves || s.elapsed_ms < 0) {
-        why = "the file is damaged (impossible counts)";
+        why = _("the file is damaged (impossible counts)");
         return false;
     }
     for (uint32_t k = 0; k < moves && in.ok; ++k) {
@@ -145,7 +146,7 @@ bool decode_save(const unsigned char* data, size_t n, SavedGame& out, std::strin
         s.history.push_back(std::move(m));
     }
     if (!in.ok || in.at != in.n) {
-        why = "the file is damaged (its moves do not add up)";
+        why = _("the file is damaged (its moves do not add up)");
         return false;
     }
     out = std::move(s);

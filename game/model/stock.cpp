@@ -1,5 +1,6 @@
 // The stock of ready puzzles kept on disk as album files, refilled in the background.
 #include "stock.h"
+#include "translate.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -204,7 +205,7 @@ bool Stock::open(std::string& message) {
     std::error_code ec;
     std::filesystem::create_directories(dir_, ec);
     if (!std::filesystem::is_directory(dir_, ec) || ::access(dir_.c_str(), W_OK | X_OK) != 0) {
-        message = "The puzzle stock folder " + dir_ + " cannot be created or written.";
+        message = _("The puzzle stock folder ") + dir_ + _(" cannot be created or written.");
         return false;
     }
     {
@@ -226,7 +227,7 @@ bool Stock::open(std::string& message) {
         std::string starter_failure;
         if (::access(path.c_str(), F_OK) != 0) {
             if (seed_kind(map_kind, adjacency, starter_failure))
-                note("The puzzle stock was started from the starter puzzles.");
+                note(_("The puzzle stock was started from the starter puzzles."));
             else
                 note(starter_failure);
             continue;
@@ -235,14 +236,14 @@ bool Stock::open(std::string& message) {
         if (load_kind(map_kind, adjacency, why)) continue;
         const std::string aside = set_aside(path);  // when even that fails, the reseed overwrites it
         const bool reseeded = seed_kind(map_kind, adjacency, starter_failure);
-        note(std::string("The stock of ") + kKindWords[kind] + " puzzles was damaged (" + why + ")" +
+        note(std::string(_("The stock of ")) + kKindWords[kind] + _(" puzzles was damaged (") + why + ")" +
              (aside.empty() ? ""
-                            : "; it was set aside as " + std::filesystem::path(aside).filename().string()) +
-             (reseeded ? " and started again from the starter puzzles." : "."));
+                            : _("; it was set aside as ") + std::filesystem::path(aside).filename().string()) +
+             (reseeded ? _(" and started again from the starter puzzles.") : "."));
         if (!reseeded) note(starter_failure);
     }
     const std::string failed_write = write_error();
-    if (!failed_write.empty()) note("The puzzle stock could not be saved (" + failed_write + ").");
+    if (!failed_write.empty()) note(_("The puzzle stock could not be saved (") + failed_write + ").");
     for (const std::string& n : notes) message += (message.empty() ? "" : " ") + n;
     return true;
 }
@@ -282,13 +283,13 @@ bool Stock::seed_kind(int map_kind, int adjacency, std::string& message) {
     unsigned counts[3];
     std::string why;
     if (!read_album(engine_, path, blob, counts, why)) {
-        message = "The starter puzzles could not be read (" + why + "); new ones will be made.";
+        message = _("The starter puzzles could not be read (") + why + _("); new ones will be made.");
         return false;
     }
     std::vector<GameRecord> by_bucket[10];
     SudokuHandle* h = engine_.sudoku_new();
     if (!h) {
-        message = "The puzzle engine could not start; new puzzles will be made.";
+        message = _("The puzzle engine could not start; new puzzles will be made.");
         return false;
     }
     // Solutions come first and are never puzzles; then puzzles filed by bucket; then the generator's
