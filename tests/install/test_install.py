@@ -13,6 +13,7 @@ import xml.etree.ElementTree as ET
 
 from desktop import DataHome, XServer, wait_for_windows
 import screenshots
+from test_play import PUZZLE
 
 BUILD = os.environ.get("QUADRILLO_BUILD_DIR", "../../build/release")
 SOURCE = os.environ.get("QUADRILLO_SOURCE_DIR", "../..")
@@ -36,7 +37,9 @@ def run(args, **kw):
     return subprocess.run(args, capture_output=True, text=True, timeout=120, **kw)
 
 
-class Installed(unittest.TestCase):
+class InstalledPrefix:
+    """A fresh install into a temporary prefix for each suite."""
+
     @classmethod
     def setUpClass(cls):
         cls.prefix = tempfile.mkdtemp(prefix="quadrillo-prefix-")
@@ -51,6 +54,13 @@ class Installed(unittest.TestCase):
     def tearDownClass(cls):
         shutil.rmtree(cls.prefix, ignore_errors=True)
 
+    def start_game(self, xs, home, *args, **env):
+        return subprocess.Popen([os.path.join(self.bin, "quadrillo")] + list(args), cwd=self.prefix,
+                                env=xs.env(**clean_env(XDG_DATA_HOME=home.path, **env)),
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+
+
+class Installed(InstalledPrefix, unittest.TestCase):
     def quorvel(self, *args):
         return run([os.path.join(self.bin, "quorvel")] + list(args), env=clean_env(), cwd=self.prefix)
 
@@ -158,11 +168,6 @@ class Installed(unittest.TestCase):
             for option in set(re.findall(r"(?<![\w-])--[a-z][a-z-]*", usage)):
                 self.assertIn(option, offered, "quorvel %s %s" % (command, option))
 
-    def start_game(self, xs, home, *args, **env):
-        return subprocess.Popen([os.path.join(self.bin, "quadrillo")] + list(args), cwd=self.prefix,
-                                env=xs.env(**clean_env(XDG_DATA_HOME=home.path, **env)),
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-
     def test_installed_game_opens_its_window_with_the_installed_engine(self):
         xs, home = XServer(), DataHome()
         try:
@@ -213,6 +218,54 @@ class Installed(unittest.TestCase):
             size = run(["identify", "-format", "%w %h %k", path]).stdout.split()
             self.assertEqual(size[:2], ["1280", "720"], path)
             self.assertGreater(int(size[2]), 20, "a drawn board, not an empty window")
+
+
+class GermanWindow(InstalledPrefix, unittest.TestCase):
+    """The installed game's window as assistive technology reads it, under LANGUAGE=de: its buttons,
+    its board and its cells in German. Runs inside its own session bus (dbus-run-session)."""
+
+    def test_window_buttons_board_and_cells_are_german(self):
+        import pyatspi  # the system's AT-SPI bindings
+
+        xs, home = XServer(), DataHome()
+        p = self.start_game(xs, home, PUZZLE, LANGUAGE="de", NO_AT_BRIDGE="0", GTK_MODULES="gail:atk-bridge")
+        try:
+            self.assertTrue(wait_for_windows(xs, "Quadrillo"))
+
+            def names_by_role():
+                found = {}
+                for app in pyatspi.Registry.getDesktop(0):
+                    if app is None or "quadrillo" not in (app.name or ""):
+                        continue
+                    stack = [app]
+                    while stack:
+                        o = stack.pop()
+                        found.setdefault(o.getRoleName(), []).append(o)
+                        stack.extend(c for c in o if c is not None)
+                return found
+
+            deadline = time.time() + 10
+            found = {}
+            while time.time() < deadline:
+                found = names_by_role()
+                if any(t.name == "Sudoku-Spielfeld" for t in found.get("table", [])):
+                    break
+                time.sleep(0.1)
+            board = [t for t in found.get("table", []) if t.name == "Sudoku-Spielfeld"]
+            self.assertEqual(len(board), 1, "the board is named in German")
+            self.assertEqual(board[0][0].name, "Zeile 1, Spalte 1: 5, vorgegeben")
+            self.assertEqual(board[0][2].name, "Zeile 1, Spalte 3: leer")
+            buttons = {b.name for role in ("push button", "toggle button") for b in found.get(role, [])}
+            for label in ("Neues Spiel", "Rückgängig", "Wiederholen", "Kandidaten", "Tipp", "Pause", "Löschen",
+                          "Bleistift"):
+                self.assertIn(label, buttons)
+            checks = {c.name for c in found.get("check box", [])}
+            self.assertIn("Fehler zeigen", checks)
+        finally:
+            p.terminate()
+            p.wait(timeout=10)
+            xs.close()
+            home.close()
 
 
 class Package(unittest.TestCase):
