@@ -74,6 +74,22 @@ def property_of(xs, window, name):
     return xs.run(["xprop", "-id", str(window), name]).stdout.strip()
 
 
+def accessible_objects(program="quadrillo"):
+    """Every object assistive technology sees in the running `program`'s windows (AT-SPI: needs the
+    system's pyatspi, a session bus, and the program started with the accessibility bridge)."""
+    import pyatspi
+    found = []
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is None or program not in (app.name or ""):
+            continue
+        stack = [app]
+        while stack:
+            o = stack.pop()
+            found.append(o)
+            stack.extend(c for c in o if c is not None)
+    return found
+
+
 def distinct_colours(path):
     return int(subprocess.run(["identify", "-format", "%k", path], capture_output=True, text=True).stdout.strip() or 0)
 

@@ -6,7 +6,7 @@ import subprocess
 import time
 import unittest
 
-from desktop import DataHome, XServer, wait_for_windows
+from desktop import DataHome, XServer, accessible_objects, wait_for_windows
 
 BIN = os.environ.get("QUADRILLO_BIN", "build/release/bin/quadrillo")
 ARTIFACTS = os.environ.get("QUADRILLO_ARTIFACTS", "/tmp/quadrillo-artifacts")
@@ -338,16 +338,8 @@ class Accessibility(unittest.TestCase):
             game = Game(xs, home, PUZZLE, **env)
 
             def board():
-                for app in pyatspi.Registry.getDesktop(0):
-                    if app is None or "quadrillo" not in (app.name or ""):
-                        continue
-                    stack = [app]
-                    while stack:
-                        o = stack.pop()
-                        if o.getRoleName() == "table" and o.name == "Sudoku board":
-                            return o
-                        stack.extend(c for c in o if c is not None)
-                return None
+                return next((o for o in accessible_objects()
+                             if o.getRoleName() == "table" and o.name == "Sudoku board"), None)
 
             table = None
             for _ in range(100):
