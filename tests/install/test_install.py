@@ -309,6 +309,20 @@ class Package(unittest.TestCase):
         r = run([quorvel, "generate", "--map", "jigsaw", "--seed", "3"], env=clean_env())
         self.assertEqual(r.returncode, 0, r.stderr)
         self.assertTrue(re.fullmatch(r"[1-9.]{81} [0-8]{81}\n", r.stdout), r.stdout)
+        # The game from /usr/games opens the engine in /usr/lib/quadrillo.
+        xs, home = XServer(), DataHome()
+        p = subprocess.Popen([os.path.join(root, "usr/games/quadrillo")],
+                             env=xs.env(**clean_env(XDG_DATA_HOME=home.path)), stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL)
+        try:
+            self.assertEqual(len(wait_for_windows(xs, "Quadrillo")), 1)
+            with open("/proc/%d/maps" % p.pid) as f:
+                self.assertIn(os.path.join(root, "usr/lib/quadrillo/libquorvel.so"), f.read())
+        finally:
+            p.terminate()
+            p.wait(timeout=10)
+            xs.close()
+            home.close()
 
 
 if __name__ == "__main__":
