@@ -29,6 +29,7 @@ def clean_env(**extra):
                       "LC_MESSAGES")}
     e["PATH"] = "/usr/bin:/bin"
     e["LANG"] = "C.UTF-8"
+    e["LC_MESSAGES"] = "C.UTF-8"  # not plain C, where gettext ignores LANGUAGE
     e.update(extra)
     return e
 
@@ -198,7 +199,7 @@ class Installed(InstalledPrefix, unittest.TestCase):
             # A folder on the command line is refused with a message, in the player's language.
             cases = [({"LANGUAGE": "de"}, "ist keine Datei."), ({}, "is not a file.")]
             if "de_DE.utf8" in run(["locale", "-a"]).stdout.split():
-                cases.append(({"LANG": "de_DE.UTF-8"}, "ist keine Datei."))
+                cases.append(({"LANG": "de_DE.UTF-8", "LC_MESSAGES": ""}, "ist keine Datei."))
             for env, expected in cases:
                 p = self.start_game(xs, home, home.path, **env)
                 try:
