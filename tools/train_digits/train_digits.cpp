@@ -607,7 +607,8 @@ int main(int argc, char** argv) {
     add_non_digits(pictures * 4, rng, set);
     std::printf("refused before the network (labelled digits):");
     for (int k = 1; k < kOcrClasses; ++k) std::printf(" %d:%d", k, set.refused[k]);
-    std::printf("\nreader's own lattice matched the known one in %d of %d cut pictures\n", set.own_agrees, set.views);
+    if (second) std::printf("\n%d straightened pictures cut\n", set.views);
+    else std::printf("\nreader's own lattice matched the known one in %d of %d cut pictures\n", set.own_agrees, set.views);
     std::printf("examples: %zu training, %zu + %zu + %zu validation; built in %.0f s\n", set.train.size(),
                 set.valid.size(), set.valid_photos.size(), set.valid_webcam.size(),
                 std::chrono::duration<double>(clock::now() - t0).count());
