@@ -1,6 +1,7 @@
 // Whole-picture reading end to end (no known corners): grids read fully right, cells right and time per picture.
 //
 //   bench_ocr_recognize [--photos DIR] [--list NAME] [--webcam DIR] [--webcam-list FILES] [--rendered N] [--seed S]
+//                       [--verbose 0|1]
 //
 // Photos: each list of the set (v2_train.desc, v2_test.desc) on its own, or only the one --list
 // names; the test list is only measured, never tuned on. Webcam: the raw colour shots of the
@@ -26,11 +27,14 @@
 
 namespace {
 
+// With --verbose 1, each picture's name, wrong cells and time are printed.
+bool g_verbose = false;
+
 struct Tally {
     long grids = 0, grids_right = 0, cells = 0, cells_right = 0, refused = 0;
     std::vector<double> ms;
 
-    void read(const imageio::Image& img, const int truth[81]) {
+    void read(const imageio::Image& img, const int truth[81], const std::string& name = "") {
         int out[81];
         const auto t0 = std::chrono::steady_clock::now();
         const int ok = sudoku_ocr_recognize(img.px.data(), img.w, img.h, img.bpp, out);
@@ -41,6 +45,7 @@ struct Tally {
         }
         int wrong = 0;
         for (int i = 0; i < 81; ++i) wrong += out[i] != truth[i];
+        if (g_verbose) std::printf("  %s: %d wrong, %.1f ms\n", name.c_str(), wrong, ms.back());
         ++grids;
         grids_right += wrong == 0;
         cells += 81;
@@ -78,7 +83,7 @@ void run_photos(const std::string& dir, const std::string& only) {
             }
             w = std::max(w, img.w);
             h = std::max(h, img.h);
-            t.read(img, p.digits);
+            t.read(img, p.digits, p.path);
         }
         t.print(std::string("photos ") + list);
         std::printf("  (largest %d x %d%s)\n", w, h,
@@ -86,78 +91,19 @@ void run_photos(const std::string& dir, const std::string& only) {
     }
 }
 
-// The text of a whole file, empty when it cannot be read.
-std::string slurp(const std::string& path) {
-    std::string text;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buf[65536];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-        std::fclose(f);
-    }
-    return text;
-}
-
-// The values of every `"key": value` in a JSON text, in order, as raw text (a number, or the
-// characters between the quotes of a string, or a whole array of strings).
-std::vector<std::string> json_values(const std::string& text, const std::string& key) {
-    std::vector<std::string> values;
-    const std::string quoted = "\"" + key + "\"";
-    for (size_t at = text.find(quoted); at != std::string::npos; at = text.find(quoted, at + 1)) {
-        size_t p = text.find(':', at + quoted.size());
-        if (p == std::string::npos) break;
-        p = text.find_first_not_of(" \t\r\n", p + 1);
-        if (p == std::string::npos) break;
-        size_t end;
-        if (text[p] == '"') end = text.find('"', p + 1), ++p;
-        else if (text[p] == '[') end = text.find(']', p), ++p;
-        else end = text.find_first_of(",}\r\n", p);
-        if (end == std::string::npos) break;
-        values.push_back(text.substr(p, end - p));
-    }
-    return values;
-}
-
-// The webcam set: puzzles.json gives each puzzle's nine rows (space for empty), each list file
-// maps shots to puzzles; the shots are read from raw/ in colour.
+// The webcam set: the raw colour shots of each comma-separated list file, with their puzzles' digits.
 void run_webcam(const std::string& dir, const std::string& lists) {
-    const std::string puzzles = slurp(dir + "/puzzles.json");
-    const std::vector<std::string> ids = json_values(puzzles, "id"), rows = json_values(puzzles, "initialValues");
     for (size_t from = 0; from < lists.size();) {
         size_t comma = lists.find(',', from);
         if (comma == std::string::npos) comma = lists.size();
         const std::string list = lists.substr(from, comma - from);
         from = comma + 1;
-        const std::string text = slurp(dir + "/" + list);
-        const std::vector<std::string> pid = json_values(text, "puzzleId"), url = json_values(text, "url");
         Tally t;
-        int skipped = 0;
-        for (size_t k = 0; k < pid.size() && k < url.size(); ++k) {
-            const size_t slash = url[k].rfind('/');
-            const std::string path = dir + "/raw/" + url[k].substr(slash + 1);
-            int truth[81] = {};
-            bool known = false;
-            for (size_t j = 0; j < ids.size() && j < rows.size() && !known; ++j) {
-                if (ids[j] != pid[k]) continue;
-                // rows[j] holds nine quoted strings of nine characters
-                int cell = 0;
-                for (size_t q = rows[j].find('"'); q != std::string::npos && cell < 81; q = rows[j].find('"', q + 11)) {
-                    for (int c = 0; c < 9 && q + 1 + c < rows[j].size(); ++c) {
-                        const char ch = rows[j][q + 1 + c];
-                        truth[cell++] = ch >= '1' && ch <= '9' ? ch - '0' : 0;
-                    }
-                }
-                known = cell == 81;
-            }
+        for (const ocr_data::Photo& p : ocr_data::load_webcam(dir, list)) {
             imageio::Image img;
-            if (!known || !imageio::read_image(path, img)) {
-                ++skipped;
-                continue;
-            }
-            t.read(img, truth);
+            if (imageio::read_image(p.path, img)) t.read(img, p.digits, p.path);
         }
         t.print("webcam " + list);
-        if (skipped) std::printf("  (%d skipped: unreadable or no puzzle)\n", skipped);
     }
 }
 
@@ -212,6 +158,7 @@ int main(int argc, char** argv) {
         else if (!std::strcmp(argv[i], "--webcam-list")) webcam_lists = argv[i + 1];
         else if (!std::strcmp(argv[i], "--rendered")) rendered = std::atoi(argv[i + 1]);
         else if (!std::strcmp(argv[i], "--seed")) seed = std::strtoull(argv[i + 1], nullptr, 10);
+        else if (!std::strcmp(argv[i], "--verbose")) g_verbose = std::atoi(argv[i + 1]) != 0;
     }
     std::printf("sudoku_ocr_recognize end to end\n");
     if (!photos.empty()) run_photos(photos, only);

@@ -22,12 +22,14 @@ extern const float kOcrB1[kOcrHidden];
 extern const float kOcrW2[kOcrHidden * kOcrClasses];
 extern const float kOcrB2[kOcrClasses];
 
-// One set of network tables with the layouts above; the reader's own is ocr_builtin_net().
+// One set of network tables with the layouts above; the reader's own is ocr_builtin_net(). The
+// second opinion's network has more inputs and hidden units (ocr_second.h) and says how many.
 struct OcrNet {
     const float* w1;
     const float* b1;
     const float* w2;
     const float* b2;
+    int hidden = kOcrHidden;
 };
 OcrNet ocr_builtin_net();
 

@@ -320,8 +320,10 @@ bool ocr_recognize(const unsigned char* pixels, int w, int h, int bpp, int out[8
 
     std::vector<uint8_t> grey;
     grey_from_colour(pixels, w, h, bpp, grey);
-    if (ink_majority(grey.data(), w, h)) invert_grey(grey.data(), grey.size());
+    // The second opinion judges the polarity itself: a dim page is not light print on dark.
     std::vector<uint8_t> upright = grey;
+    if (ocr_light_on_dark(upright.data(), w, h)) invert_grey(upright.data(), upright.size());
+    if (ink_majority(grey.data(), w, h)) invert_grey(grey.data(), grey.size());
     PictureRules known;
     first_reading(pixels, w, h, bpp, grey, out, &known);
 
@@ -331,7 +333,10 @@ bool ocr_recognize(const unsigned char* pixels, int w, int h, int bpp, int out[8
     // The rule detectors are slow, so they are asked only once some reading could be a puzzle on
     // any rules: no repeat in a row or column and at least 17 digits, and at most once a picture
     // (the referee's answer, when it asked, is taken as it is). Until then the second opinion
-    // weighs its readings on the 3x3 boxes.
+    // weighs its readings on the 3x3 boxes. A reading that is already a sound puzzle on the plain
+    // rules (3x3 boxes, no diagonals) is taken as a plain puzzle without asking them: drawn
+    // regions or marked diagonals would almost never leave such clues a unique plain puzzle, and
+    // the detectors cost more than the rest of the reading together.
     bool asked = false, x = false;
     int regions[81];
     const int* rules = nullptr;
@@ -350,13 +355,15 @@ bool ocr_recognize(const unsigned char* pixels, int w, int h, int bpp, int out[8
     auto could_be_puzzle = [](const int reading[81]) {
         return line_repeats(reading) == 0 && digits_of(reading) >= kOcrLeastClues;
     };
+    if (known.asked) ask_rules();
     if (could_be_puzzle(out)) {
-        ask_rules();
+        if (!asked && ocr_verdict(out, nullptr, false).sound()) return true;
+        if (!asked) ask_rules();
         if (ocr_verdict(out, rules, x).sound()) return true;
     }
     int second[81];
     OcrVerdict other = ocr_second_opinion(upright.data(), w, h, rules, x, second);
-    if (!asked && could_be_puzzle(second)) {
+    if (!asked && could_be_puzzle(second) && !other.sound()) {
         ask_rules();
         if (rules || x) other = ocr_second_opinion(upright.data(), w, h, rules, x, second);
     }

@@ -21,8 +21,18 @@ struct Photo {
 // Lists are kept apart: the test list is for measurement only.
 std::vector<Photo> load_photos(const std::string& dir, const std::string& list);
 
+// The webcam set's shots named by one of its JSON lists (e.g. "training-data.json"; the test file
+// is for measurement only): the raw colour shot under raw/, its puzzle's digits from puzzles.json
+// and its corners from the list's bounding box, which is given in the 224-pixel normalised image
+// and scaled to the raw shot. Shots that cannot be read or have no known puzzle are left out.
+std::vector<Photo> load_webcam(const std::string& dir, const std::string& list);
+
 // The grey picture of a colour image, turned dark-on-light when most of it is dark.
 std::vector<uint8_t> reader_grey(const imageio::Image& img);
+
+// The grey picture of a colour image as the second opinion reads it: turned dark-on-light when
+// it is light print on a dark ground (ocr_light_on_dark).
+std::vector<uint8_t> second_grey(const imageio::Image& img);
 
 // The grey picture straightened by the four corners into the reader's S x S square (S from the
 // picture's size), the quadrilateral first widened about its centre by `margin` of its size on

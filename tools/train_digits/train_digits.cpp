@@ -11,6 +11,7 @@
 // blur, weak contrast, uneven light, noise) and a cut from a slightly shifted lattice.
 // One picture in ten (and one photo in ten) is kept for validation. Single thread, fixed seed.
 #include <algorithm>
+#include <array>
 #include <cairo.h>
 #include <chrono>
 #include <cmath>
@@ -25,19 +26,27 @@
 #include "imageio.h"
 #include "ocr/ocr_image.h"
 #include "ocr/ocr_read.h"
+#include "ocr/ocr_second.h"
+#include "ocr/ocr_warp.h"
 #include "ocr_data.h"
 #include "render.h"
 
 namespace {
 
-// One network input, stored as bytes (value * 255) to keep a few hundred thousand in memory.
+// One network input, stored as bytes (value * 255) to keep a few hundred thousand in memory. The
+// first reader's inputs are the first kOcrInputs bytes; the second reader's take all of them.
 struct Example {
-    uint8_t px[kOcrInputs];
+    uint8_t px[kOcrSecondInputs];
     uint8_t label;
 };
 
 struct Set {
+    // Which reader's glyphs are gathered: the first (read_grid's crops and filters) or the second
+    // opinion's (its straightened grid, cell crops and gathered glyphs).
+    bool second = false;
+    int least_contrast = kOcrSecondLeastContrast;  // the second reader's: faint cells kept as glyphs
     std::vector<Example> train, valid, valid_photos;  // validation: rendered and drawn glyphs; photos
+    std::vector<Example> valid_webcam;                // the second reader's: the webcam validation shots
     int refused[kOcrClasses] = {};  // labelled cells whose glyph the reader refused (digits missed before the network)
     int views = 0, own_agrees = 0;  // pictures cut, and those where the reader's own lattice matched the known one
     // Extra training-only views: degraded copies of each picture and a cut from a shifted lattice.
@@ -47,9 +56,10 @@ struct Set {
     std::mt19937 aug{0};
 };
 
-void add_example(std::vector<Example>& to, const float input[kOcrInputs], int label) {
+void add_example(std::vector<Example>& to, const float* input, int label, int inputs = kOcrInputs) {
     Example e;
-    for (int i = 0; i < kOcrInputs; ++i) e.px[i] = static_cast<uint8_t>(std::lround(input[i] * 255.0f));
+    std::fill(e.px, e.px + kOcrSecondInputs, 0);
+    for (int i = 0; i < inputs; ++i) e.px[i] = static_cast<uint8_t>(std::lround(std::min(input[i], 1.0f) * 255.0f));
     e.label = static_cast<uint8_t>(label);
     to.push_back(e);
 }
@@ -182,6 +192,47 @@ void add_straightened(const std::vector<uint8_t>& grey, int w, int h, const floa
     add_picture(warped, side, side, box, digits, to, set);
 }
 
+// The second reader's examples from one view: the grid straightened by the corners into the second
+// opinion's square, degraded with `degraded`, each cell through the second path's crop and glyph
+// code, labelled with its digit.
+void add_second_view(const std::vector<uint8_t>& grey, int w, int h, const float xs[4], const float ys[4],
+                     const int digits[81], std::vector<Example>& to, Set& set, bool degraded = false) {
+    float H[9];
+    if (!solve_homography(xs, ys, H)) return;
+    std::vector<uint8_t> warped;
+    warp_quad(grey.data(), w, h, H, warped, kOcrStraightSide);
+    if (degraded) degrade(warped, kOcrStraightSide, kOcrStraightSide, set.aug);
+    OcrScratch s;
+    float input[kOcrSecondInputs];
+    OcrCrop crops[81];
+    ocr_straight_crops(warped.data(), kOcrStraightSide, crops);
+    for (int cell = 0; cell < 81; ++cell) {
+        const OcrCrop& c = crops[cell];
+        if (!c.usable()) continue;
+        ocr_copy_crop(warped.data(), kOcrStraightSide, c, s);
+        if (ocr_second_cell_input(s.crop.data(), c.width(), c.height(), s, input, set.least_contrast))
+            add_example(to, input, digits[cell], kOcrSecondInputs);
+        else if (digits[cell] && !degraded)
+            ++set.refused[digits[cell]];
+    }
+    ++set.views;
+}
+
+// The second opinion's own corner estimates of a picture that lie within a quarter of a cell of its
+// true corners: the straightenings it will really read. Farther ones would put labels on the
+// wrong cells.
+std::vector<std::array<float, 8>> own_quads(const std::vector<uint8_t>& grey, int w, int h, const float xs[4],
+                                            const float ys[4]) {
+    const float cell = std::hypot(xs[1] - xs[0], ys[1] - ys[0]) / 9.0f;
+    std::vector<std::array<float, 8>> near;
+    for (const auto& q : ocr_second_quads(grey.data(), w, h)) {
+        bool ok = true;
+        for (int k = 0; k < 4; ++k) ok = ok && std::hypot(q[k] - xs[k], q[4 + k] - ys[k]) <= 0.25f * cell;
+        if (ok) near.push_back(q);
+    }
+    return near;
+}
+
 // The true corners moved by up to `shake` of the grid's side, as a corner search might place them.
 void shaken(const float xs[4], const float ys[4], float shake, std::mt19937& rng, float ox[4], float oy[4]) {
     const float side = std::hypot(xs[1] - xs[0], ys[1] - ys[0]);
@@ -215,8 +266,8 @@ void add_rendered(int pictures, uint64_t seed, std::mt19937& rng, Set& set) {
         ++used;
         int digits[81];
         for (int i = 0; i < 81; ++i) digits[i] = truth.givens[i] ? truth.givens[i] : truth.entries[i];
-        const std::vector<uint8_t> grey = ocr_data::reader_grey(img);
-        if (truth.photo == render::Photo::Clean) {  // a screenshot, also read as it is
+        const std::vector<uint8_t> grey = set.second ? ocr_data::second_grey(img) : ocr_data::reader_grey(img);
+        if (truth.photo == render::Photo::Clean && !set.second) {  // a screenshot, also read as it is
             std::vector<uint8_t> shot = grey;
             int box[4];
             ocr_data::upright_box(truth.corner_x, truth.corner_y, box);
@@ -225,40 +276,63 @@ void add_rendered(int pictures, uint64_t seed, std::mt19937& rng, Set& set) {
         for (int view = 0; view < 2; ++view) {
             float xs[4], ys[4];
             shaken(truth.corner_x, truth.corner_y, view == 0 ? 0.003f : 0.012f, rng, xs, ys);
-            add_straightened(grey, img.w, img.h, xs, ys, margin(rng), digits, to, set);
+            if (set.second) add_second_view(grey, img.w, img.h, xs, ys, digits, to, set);
+            else add_straightened(grey, img.w, img.h, xs, ys, margin(rng), digits, to, set);
         }
         if (set.augment && &to == &set.train) {  // a degraded view, from the augmentation generator
             float xs[4], ys[4];
             shaken(truth.corner_x, truth.corner_y, 0.008f, set.aug, xs, ys);
-            add_straightened(grey, img.w, img.h, xs, ys, margin(set.aug), digits, to, set, true);
+            if (set.second) add_second_view(grey, img.w, img.h, xs, ys, digits, to, set, true);
+            else add_straightened(grey, img.w, img.h, xs, ys, margin(set.aug), digits, to, set, true);
         }
     }
     std::printf("rendered: %d pictures used (seeds from %llu), %d skipped for held-out fonts\n", used,
                 static_cast<unsigned long long>(seed), held_out);
 }
 
-// Each photo is cut `views` times, from its true corners and from corners shaken by up to 1%.
-void add_photos(const std::string& dir, int views, std::mt19937& rng, Set& set) {
-    const std::vector<ocr_data::Photo> photos = ocr_data::load_photos(dir, "v2_train.desc");
+// Each photo is cut `views` times, from its true corners and from corners shaken by up to 1%; one in
+// `valid_every` goes to `valid` (all of them with 1), the rest to training, where they also give
+// half as many degraded views. For the second reader, the second opinion's own corner estimates
+// near the true ones give a view each as well. Returns the photos used.
+int add_photo_views(const std::vector<ocr_data::Photo>& photos, int views, int valid_every, std::vector<Example>& valid,
+                    std::mt19937& rng, Set& set) {
     int used = 0;
     for (size_t k = 0; k < photos.size(); ++k) {
         imageio::Image img;
         if (!imageio::read_image(photos[k].path, img)) continue;
-        std::vector<Example>& to = k % 10 == 0 ? set.valid_photos : set.train;
+        std::vector<Example>& to = k % static_cast<size_t>(valid_every) == 0 ? valid : set.train;
         ++used;
-        const std::vector<uint8_t> grey = ocr_data::reader_grey(img);
+        const std::vector<uint8_t> grey = set.second ? ocr_data::second_grey(img) : ocr_data::reader_grey(img);
+        const ocr_data::Photo& p = photos[k];
         for (int view = 0; view < views; ++view) {
             float xs[4], ys[4];
-            shaken(photos[k].corner_x, photos[k].corner_y, view == 0 ? 0.0f : 0.01f, rng, xs, ys);
-            add_straightened(grey, img.w, img.h, xs, ys, margin(rng), photos[k].digits, to, set);
+            shaken(p.corner_x, p.corner_y, view == 0 ? 0.0f : 0.01f, rng, xs, ys);
+            if (set.second) add_second_view(grey, img.w, img.h, xs, ys, p.digits, to, set);
+            else add_straightened(grey, img.w, img.h, xs, ys, margin(rng), p.digits, to, set);
         }
         for (int view = 0; set.augment && &to == &set.train && view < views / 2; ++view) {  // degraded views
             float xs[4], ys[4];
-            shaken(photos[k].corner_x, photos[k].corner_y, 0.01f, set.aug, xs, ys);
-            add_straightened(grey, img.w, img.h, xs, ys, margin(set.aug), photos[k].digits, to, set, true);
+            shaken(p.corner_x, p.corner_y, 0.01f, set.aug, xs, ys);
+            if (set.second) add_second_view(grey, img.w, img.h, xs, ys, p.digits, to, set, true);
+            else add_straightened(grey, img.w, img.h, xs, ys, margin(set.aug), p.digits, to, set, true);
         }
+        if (set.second)
+            for (const auto& q : own_quads(grey, img.w, img.h, p.corner_x, p.corner_y))
+                add_second_view(grey, img.w, img.h, q.data(), q.data() + 4, p.digits, to, set);
     }
+    return used;
+}
+
+void add_photos(const std::string& dir, int views, std::mt19937& rng, Set& set) {
+    const int used = add_photo_views(ocr_data::load_photos(dir, "v2_train.desc"), views, 10, set.valid_photos, rng, set);
     std::printf("photos: %d of the training list used, %d views each\n", used, views);
+}
+
+// The webcam shots: its training file for training, its validation file for validation only.
+void add_webcam(const std::string& dir, int views, std::mt19937& rng, Set& set) {
+    const int train = add_photo_views(ocr_data::load_webcam(dir, "training-data.json"), views, 1 << 30, set.train, rng, set);
+    const int valid = add_photo_views(ocr_data::load_webcam(dir, "validation-data.json"), views, 1, set.valid_webcam, rng, set);
+    std::printf("webcam: %d training and %d validation shots, %d views each\n", train, valid, views);
 }
 
 // Glyphs that are no printed digit: letters, zeros and signs in many faces, and pen scribbles,
@@ -271,7 +345,7 @@ void add_non_digits(int count, std::mt19937& rng, Set& set) {
     std::uniform_real_distribution<float> u(0.0f, 1.0f);
     auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     OcrScratch s;
-    float input[kOcrInputs];
+    float input[kOcrSecondInputs];
     std::vector<uint8_t> crop;
     int made = 0;
     for (int n = 0; n < count; ++n) {
@@ -313,27 +387,39 @@ void add_non_digits(int count, std::mt19937& rng, Set& set) {
             }
         cairo_destroy(cr);
         cairo_surface_destroy(surf);
-        if (!ocr_cell_input(crop.data(), side, side, s, input)) continue;
-        add_example(n % 10 == 0 ? set.valid : set.train, input, 0);
+        if (set.second ? !ocr_second_cell_input(crop.data(), side, side, s, input, set.least_contrast)
+                       : !ocr_cell_input(crop.data(), side, side, s, input))
+            continue;
+        add_example(n % 10 == 0 ? set.valid : set.train, input, 0, set.second ? kOcrSecondInputs : kOcrInputs);
         ++made;
     }
     std::printf("non-digit glyphs: %d of %d drawn passed the glyph filters\n", made, count);
 }
 
+// The widest hidden layer the trainer takes.
+constexpr int kMaxHidden = 512;
+
 // The network's tables and its training steps: plain stochastic gradient descent on one example at
 // a time, or minibatches with momentum.
 struct Net {
+    int inputs = kOcrInputs, hidden = kOcrHidden;
     std::vector<float> w1, b1, w2, b2;
     std::vector<float> g1, gb1, g2, gb2;  // a minibatch's summed gradient
     std::vector<float> v1, vb1, v2, vb2;  // momentum: the running step
 
-    explicit Net(std::mt19937& rng)
-        : w1(kOcrInputs * kOcrHidden), b1(kOcrHidden, 0.0f), w2(kOcrHidden * kOcrClasses), b2(kOcrClasses, 0.0f) {
-        std::normal_distribution<float> n1(0.0f, std::sqrt(2.0f / 100.0f)), n2(0.0f, std::sqrt(1.0f / kOcrHidden));
+    Net(std::mt19937& rng, int inputs_, int hidden_)
+        : inputs(inputs_), hidden(hidden_), w1(static_cast<size_t>(inputs_ * hidden_)), b1(static_cast<size_t>(hidden_), 0.0f),
+          w2(static_cast<size_t>(hidden_ * kOcrClasses)), b2(kOcrClasses, 0.0f) {
+        std::normal_distribution<float> n1(0.0f, std::sqrt(2.0f / 100.0f)),
+            n2(0.0f, std::sqrt(1.0f / static_cast<float>(hidden_)));
         for (float& v : w1) v = n1(rng);
         for (float& v : w2) v = n2(rng);
     }
-    OcrNet view() const { return OcrNet{w1.data(), b1.data(), w2.data(), b2.data()}; }
+    // The class probabilities of an input, by the reader's own forward pass.
+    void probs(const float* x, float p[kOcrClasses]) const {
+        if (inputs == kOcrInputs && hidden == kOcrHidden) ocr_class_probs(OcrNet{w1.data(), b1.data(), w2.data(), b2.data()}, x, p);
+        else ocr_wide_probs(OcrNet{w1.data(), b1.data(), w2.data(), b2.data(), hidden}, x, p);
+    }
 
     // The cross-entropy gradient of one example: with batched = false subtracted from the weights
     // at once, times lr; otherwise added to the minibatch gradient. Only the inputs that are not
@@ -350,40 +436,40 @@ struct Net {
         float* tw2 = batched ? g2.data() : w2.data();
         float* tb2 = batched ? gb2.data() : b2.data();
         const float scale = batched ? -1.0f : lr;
-        float x[kOcrInputs], hid[kOcrHidden], o[kOcrClasses];
-        int nz[kOcrInputs], nnz = 0;
-        for (int i = 0; i < kOcrInputs; ++i) {
+        float x[kOcrSecondInputs], hid[kMaxHidden], o[kOcrClasses];
+        int nz[kOcrSecondInputs], nnz = 0;
+        for (int i = 0; i < inputs; ++i) {
             x[i] = e.px[i] / 255.0f;
             if (e.px[i]) nz[nnz++] = i;
         }
         std::copy(b1.begin(), b1.end(), hid);
         for (int t = 0; t < nnz; ++t) {
-            const float* wr = &w1[static_cast<size_t>(nz[t]) * kOcrHidden];
-            for (int j = 0; j < kOcrHidden; ++j) hid[j] += x[nz[t]] * wr[j];
+            const float* wr = &w1[static_cast<size_t>(nz[t]) * static_cast<size_t>(hidden)];
+            for (int j = 0; j < hidden; ++j) hid[j] += x[nz[t]] * wr[j];
         }
-        for (float& v : hid) v = std::max(v, 0.0f);
+        for (int j = 0; j < hidden; ++j) hid[j] = std::max(hid[j], 0.0f);
         std::copy(b2.begin(), b2.end(), o);
-        for (int j = 0; j < kOcrHidden; ++j)
-            for (int k = 0; k < kOcrClasses; ++k) o[k] += hid[j] * w2[j * kOcrClasses + k];
+        for (int j = 0; j < hidden; ++j)
+            for (int k = 0; k < kOcrClasses; ++k) o[k] += hid[j] * w2[static_cast<size_t>(j * kOcrClasses + k)];
         float m = o[0], sum = 0;
         for (float v : o) m = std::max(m, v);
         for (float& v : o) sum += v = std::exp(v - m);
-        float d_o[kOcrClasses], d_h[kOcrHidden];
+        float d_o[kOcrClasses], d_h[kMaxHidden];
         for (int k = 0; k < kOcrClasses; ++k) d_o[k] = o[k] / sum - (k == e.label ? 1.0f : 0.0f);
-        for (int j = 0; j < kOcrHidden; ++j) {
+        for (int j = 0; j < hidden; ++j) {
             float g = 0;
-            for (int k = 0; k < kOcrClasses; ++k) g += w2[j * kOcrClasses + k] * d_o[k];
+            for (int k = 0; k < kOcrClasses; ++k) g += w2[static_cast<size_t>(j * kOcrClasses + k)] * d_o[k];
             d_h[j] = hid[j] > 0 ? g : 0.0f;
         }
-        for (int j = 0; j < kOcrHidden; ++j)
+        for (int j = 0; j < hidden; ++j)
             for (int k = 0; k < kOcrClasses; ++k) tw2[j * kOcrClasses + k] -= scale * hid[j] * d_o[k];
         for (int k = 0; k < kOcrClasses; ++k) tb2[k] -= scale * d_o[k];
         for (int t = 0; t < nnz; ++t) {
-            float* wr = &tw1[static_cast<size_t>(nz[t]) * kOcrHidden];
+            float* wr = &tw1[static_cast<size_t>(nz[t]) * static_cast<size_t>(hidden)];
             const float xi = scale * x[nz[t]];
-            for (int j = 0; j < kOcrHidden; ++j) wr[j] -= xi * d_h[j];
+            for (int j = 0; j < hidden; ++j) wr[j] -= xi * d_h[j];
         }
-        for (int j = 0; j < kOcrHidden; ++j) tb1[j] -= scale * d_h[j];
+        for (int j = 0; j < hidden; ++j) tb1[j] -= scale * d_h[j];
     }
 
     // Ends a minibatch of n examples: the running step becomes momentum times itself plus the
@@ -405,18 +491,19 @@ struct Net {
 };
 
 // Per class: examples, the network's top class right, and the reader's decision right (a digit
-// only at probability 0.55 or more, otherwise 0).
+// only at probability `accept` or more, otherwise 0).
 struct Score {
     int n[kOcrClasses] = {}, top[kOcrClasses] = {}, read[kOcrClasses] = {};
 
-    Score(const Net& net, const std::vector<Example>& set) {
-        const OcrNet v = net.view();
-        float x[kOcrInputs];
+    Score(const Net& net, const std::vector<Example>& set, float accept) {
+        float x[kOcrSecondInputs], p[kOcrClasses];
         for (const Example& e : set) {
-            for (int i = 0; i < kOcrInputs; ++i) x[i] = e.px[i] / 255.0f;
-            float p = 0;
-            const int c = ocr_classify(v, x, p);
-            const int decided = c != 0 && p >= kOcrAccept ? c : 0;
+            for (int i = 0; i < net.inputs; ++i) x[i] = e.px[i] / 255.0f;
+            net.probs(x, p);
+            int c = 0;
+            for (int k = 1; k < kOcrClasses; ++k)
+                if (p[k] > p[c]) c = k;
+            const int decided = c != 0 && p[c] >= accept ? c : 0;
             ++n[e.label];
             top[e.label] += c == e.label;
             read[e.label] += decided == e.label;
@@ -450,16 +537,21 @@ void write_table(FILE* f, const char* name, const std::vector<float>& v) {
     std::fprintf(f, "};\n");
 }
 
-bool write_source(const std::string& path, const Net& net, const std::string& command) {
+bool write_source(const std::string& path, const Net& net, const std::string& command, bool second) {
     FILE* f = std::fopen(path.c_str(), "w");
     if (!f) return false;
-    std::fprintf(f, "// Digit network tables. Generated by tools/train_digits; do not edit by hand, retrain instead.\n");
+    const std::string prefix = second ? "kOcrSecond" : "kOcr";
+    std::fprintf(f, "// %s tables. Generated by tools/train_digits; do not edit by hand, retrain instead.\n",
+                 second ? "Second-opinion digit network" : "Digit network");
     std::fprintf(f, "// Command: %s\n", command.c_str());
-    std::fprintf(f, "#include \"ocr/ocr_read.h\"\n\n");
-    write_table(f, "kOcrW1", net.w1);
-    write_table(f, "kOcrB1", net.b1);
-    write_table(f, "kOcrW2", net.w2);
-    write_table(f, "kOcrB2", net.b2);
+    std::fprintf(f, "#include \"ocr/%s.h\"\n\n", second ? "ocr_second" : "ocr_read");
+    if (second)
+        std::fprintf(f, "static_assert(kOcrSecondHidden == %d, \"the tables are for %d hidden units\");\n\n", net.hidden,
+                     net.hidden);
+    write_table(f, (prefix + "W1").c_str(), net.w1);
+    write_table(f, (prefix + "B1").c_str(), net.b1);
+    write_table(f, (prefix + "W2").c_str(), net.w2);
+    write_table(f, (prefix + "B2").c_str(), net.b2);
     return std::fclose(f) == 0;
 }
 
@@ -468,9 +560,11 @@ bool write_source(const std::string& path, const Net& net, const std::string& co
 int main(int argc, char** argv) {
     int pictures = 2000, epochs = 20, photo_views = 16, batch = 1;
     float rate = 0.02f, momentum = 0.0f;
-    bool augment = true;
+    bool augment = true, second = false;
+    int hidden = kOcrSecondHidden, least_contrast = kOcrSecondLeastContrast;
     uint64_t seed = 1;
-    std::string photos = "/work/shared/data/ocr/photos-newspaper", out = "engine/ocr/ocr_weights.cpp";
+    std::string photos = "/work/shared/data/ocr/photos-newspaper", out;
+    std::string webcam = "/work/shared/data/ocr/photos-webcam";
     std::string command = "train_digits";
     for (int i = 1; i + 1 < argc; i += 2)  // where the tables go does not change them
         if (std::strcmp(argv[i], "--out")) command += std::string(" ") + argv[i] + " " + argv[i + 1];
@@ -485,29 +579,51 @@ int main(int argc, char** argv) {
         else if (!std::strcmp(argv[i], "--batch")) batch = std::max(1, std::atoi(argv[i + 1]));
         else if (!std::strcmp(argv[i], "--momentum")) momentum = std::strtof(argv[i + 1], nullptr);
         else if (!std::strcmp(argv[i], "--rate")) rate = std::strtof(argv[i + 1], nullptr);
+        else if (!std::strcmp(argv[i], "--reader") && (!std::strcmp(argv[i + 1], "first") || !std::strcmp(argv[i + 1], "second")))
+            second = !std::strcmp(argv[i + 1], "second");
+        else if (!std::strcmp(argv[i], "--hidden")) hidden = std::clamp(std::atoi(argv[i + 1]), 8, kMaxHidden);
+        else if (!std::strcmp(argv[i], "--webcam")) webcam = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--least-contrast")) least_contrast = std::atoi(argv[i + 1]);
         else {
-            std::fprintf(stderr, "usage: train_digits [--pictures N] [--photos DIR|''] [--photo-views V] [--seed S] [--epochs E] "
-                                 "[--augment 0|1] [--batch B] [--momentum M] [--rate R] [--out FILE]\n");
+            std::fprintf(stderr, "usage: train_digits [--reader first|second] [--pictures N] [--photos DIR|''] [--photo-views V] "
+                                 "[--seed S] [--epochs E] [--augment 0|1] [--batch B] [--momentum M] [--rate R] [--out FILE]\n"
+                                 "                    second reader only: [--hidden H] [--webcam DIR|''] [--least-contrast C]\n");
             return 2;
         }
     }
+    if (out.empty()) out = second ? "engine/ocr/ocr_second_weights.cpp" : "engine/ocr/ocr_weights.cpp";
+    const float accept = second ? kOcrSecondAccept : kOcrAccept;
     using clock = std::chrono::steady_clock;
     const auto t0 = clock::now();
     std::mt19937 rng(static_cast<std::mt19937::result_type>(seed));
     Set set;
+    set.second = second;
+    set.least_contrast = least_contrast;
     set.augment = augment;
     set.aug.seed(static_cast<std::mt19937::result_type>(seed + 7919));
     add_rendered(pictures, 1000000 * seed, rng, set);
     if (!photos.empty()) add_photos(photos, photo_views, rng, set);
+    if (second && !webcam.empty()) add_webcam(webcam, photo_views, rng, set);
     add_non_digits(pictures * 4, rng, set);
     std::printf("refused before the network (labelled digits):");
     for (int k = 1; k < kOcrClasses; ++k) std::printf(" %d:%d", k, set.refused[k]);
-    std::printf("\nreader's own lattice matched the known one in %d of %d cut pictures\n", set.own_agrees, set.views);
-    std::printf("examples: %zu training, %zu + %zu validation; built in %.0f s\n", set.train.size(), set.valid.size(),
-                set.valid_photos.size(),
+    if (second) std::printf("\n%d straightened pictures cut\n", set.views);
+    else std::printf("\nreader's own lattice matched the known one in %d of %d cut pictures\n", set.own_agrees, set.views);
+    std::printf("examples: %zu training, %zu + %zu + %zu validation; built in %.0f s\n", set.train.size(),
+                set.valid.size(), set.valid_photos.size(), set.valid_webcam.size(),
                 std::chrono::duration<double>(clock::now() - t0).count());
+    if (second) {  // where the second reader starts from: the first network on the same glyphs
+        Net first(rng, kOcrInputs, kOcrHidden);
+        first.w1.assign(kOcrW1, kOcrW1 + kOcrInputs * kOcrHidden);
+        first.b1.assign(kOcrB1, kOcrB1 + kOcrHidden);
+        first.w2.assign(kOcrW2, kOcrW2 + kOcrHidden * kOcrClasses);
+        first.b2.assign(kOcrB2, kOcrB2 + kOcrClasses);
+        std::printf("the first network on the second reader's glyphs, accepting at %.2f:\n", static_cast<double>(accept));
+        Score(first, set.valid_photos, accept).print("photos");
+        Score(first, set.valid_webcam, accept).print("webcam");
+    }
 
-    Net net(rng);
+    Net net(rng, second ? kOcrSecondInputs : kOcrInputs, second ? hidden : kOcrHidden);
     std::vector<size_t> order(set.train.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
     const bool batched = batch > 1 || momentum > 0.0f;
@@ -523,15 +639,17 @@ int main(int argc, char** argv) {
             }
         }
         if (in_batch > 0) net.apply(lr, momentum, in_batch);
-        const Score v(net, set.valid), vp(net, set.valid_photos);
-        std::printf("epoch %2d lr %.4f validation read %.3f%%, photos %.3f%%  (%.0f s)\n", e + 1, static_cast<double>(lr),
-                    v.all(), vp.all(), std::chrono::duration<double>(clock::now() - t0).count());
+        const Score v(net, set.valid, accept), vp(net, set.valid_photos, accept);
+        std::printf("epoch %2d lr %.4f validation read %.3f%%, photos %.3f%%", e + 1, static_cast<double>(lr), v.all(), vp.all());
+        if (second) std::printf(", webcam %.3f%%", Score(net, set.valid_webcam, accept).all());
+        std::printf("  (%.0f s)\n", std::chrono::duration<double>(clock::now() - t0).count());
         std::fflush(stdout);
     }
-    Score(net, set.train).print("train");
-    Score(net, set.valid).print("valid");
-    Score(net, set.valid_photos).print("photos");
-    if (!write_source(out, net, command)) {
+    Score(net, set.train, accept).print("train");
+    Score(net, set.valid, accept).print("valid");
+    Score(net, set.valid_photos, accept).print("photos");
+    if (second) Score(net, set.valid_webcam, accept).print("webcam");
+    if (!write_source(out, net, command, second)) {
         std::fprintf(stderr, "cannot write %s\n", out.c_str());
         return 1;
     }
