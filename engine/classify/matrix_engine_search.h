@@ -66,19 +66,23 @@ inline bool place(const Ops& ops, Board& s, int k, int d) {
 // other digits of its cell, the placed bits themselves kept.
 inline void load(const Ops& ops, const Vec& cand, const Vec& fixed, Board& s) {
     s = Board{};
-    for (int k = 0; k < 81; ++k) {
-        const unsigned c = cand.cell(k);
-        for (unsigned m = c; m; m &= m - 1) s.cand[__builtin_ctz(m)][k >> 6] |= uint64_t{1} << (k & 63);
+    const uint64_t top = (uint64_t{1} << (kBits - 64 * (kWords - 1))) - 1;  // bits 704..728
+    bool full = cand.w[kWords - 1] == top;
+    for (int i = 0; i < kWords - 1; ++i) full &= cand.w[i] == ~uint64_t{0};
+    if (full) {  // every caller starts from every digit everywhere
+        for (int d = 0; d < 9; ++d) s.cand[d][0] = ~uint64_t{0}, s.cand[d][1] = kHighCells;
+    } else {
+        for (int k = 0; k < 81; ++k)
+            for (unsigned m = cand.cell(k); m; m &= m - 1)
+                s.cand[__builtin_ctz(m)][k >> 6] |= uint64_t{1} << (k & 63);
     }
     uint64_t keep[9][2] = {};
-    for (int k = 0; k < 81; ++k) {
-        const unsigned f = fixed.cell(k);
-        if (!f) continue;
-        const int w = k >> 6;
-        const uint64_t m = uint64_t{1} << (k & 63);
-        s.fixed[w] |= m;
-        for (unsigned b = f; b; b &= b - 1) {
-            const int d = __builtin_ctz(b);
+    for (int i = 0; i < kWords; ++i)
+        for (uint64_t f = fixed.w[i]; f; f &= f - 1) {
+            const int b = 64 * i + __builtin_ctzll(f), k = b / 9, d = b % 9;
+            const int w = k >> 6;
+            const uint64_t m = uint64_t{1} << (k & 63);
+            s.fixed[w] |= m;
             keep[d][w] |= m;
             s.placed[d] |= ops.cell_units[k];
             for (int j = 0; j < 9; ++j)
@@ -86,7 +90,6 @@ inline void load(const Ops& ops, const Vec& cand, const Vec& fixed, Board& s) {
             s.cand[d][0] &= ~ops.peer_mask[k][0];
             s.cand[d][1] &= ~ops.peer_mask[k][1];
         }
-    }
     for (int d = 0; d < 9; ++d) {
         s.cand[d][0] |= keep[d][0];
         s.cand[d][1] |= keep[d][1];
@@ -125,7 +128,8 @@ inline bool hidden_singles(const Ops& ops, Board& s, int d) {
         const __m256i lo0 = _mm256_cmpeq_epi64(lo, zero), hi0 = _mm256_cmpeq_epi64(hi, zero);
         const __m256i lo_le1 = _mm256_cmpeq_epi64(_mm256_and_si256(lo, _mm256_sub_epi64(lo, one)), zero);
         const __m256i hi_le1 = _mm256_cmpeq_epi64(_mm256_and_si256(hi, _mm256_sub_epi64(hi, one)), zero);
-        const unsigned empty = static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(_mm256_and_si256(lo0, hi0))));
+        const unsigned empty =
+            static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(_mm256_and_si256(lo0, hi0))));
         const unsigned le1 = static_cast<unsigned>(_mm256_movemask_pd(
             _mm256_castsi256_pd(_mm256_or_si256(_mm256_and_si256(lo0, hi_le1), _mm256_and_si256(hi0, lo_le1)))));
         const unsigned lanes = (open >> base) & 0xf;
@@ -227,7 +231,8 @@ struct Search {
             if (out && (n_collected == 0 || n_collected == 1))
                 for (int d = 8; d >= 0; --d)  // the lowest fixed digit wins
                     for (int w = 0; w < 2; ++w)
-                        for (uint64_t m = s.cand[d][w]; m; m &= m - 1) out[n_collected][64 * w + __builtin_ctzll(m)] = d + 1;
+                        for (uint64_t m = s.cand[d][w]; m; m &= m - 1)
+                            out[n_collected][64 * w + __builtin_ctzll(m)] = d + 1;
             return 1;
         }
         int found = 0;
