@@ -36,6 +36,13 @@ struct Ops {
     Vec unit_digit[kMaxUnits * 9];    // entry 9 * unit + digit - 1: the bits of that digit over the unit's cells
     int32_t n_units;                  // 27, or 29 with x
     uint8_t unit_cells[kMaxUnits][9]; // the cells of each unit, in increasing order
+
+    // The same rules on cell sets (cells 0..63 in the first word, 64..80 in the second), for the search.
+    alignas(32) uint64_t unit_lo[32]; // the cells of each unit, first word; 0 past n_units
+    alignas(32) uint64_t unit_hi[32]; // second word
+    uint64_t peer_mask[81][2];        // the peers of each cell, the cell itself excluded
+    uint32_t cell_units[81];          // the units holding each cell, bit u for unit u
+    uint32_t all_units;               // bits 0..n_units - 1
 };
 
 // The rules of this map, built on first use and kept, shared by every thread, until the process
@@ -58,5 +65,13 @@ int count_completions_collect(const Ops& ops, Vec cand, Vec fixed, int limit, in
 // passes deadline_ms; 0 or less means no deadline.
 int count_completions_until(const Ops& ops, Vec cand, Vec fixed, int limit, int (*out)[81], long& budget,
                             int64_t deadline_ms);
+
+// The search exists twice: portable, and built for AVX2 where the machine has it (chosen at start).
+// Both give the same results; choosing one is for tests and benchmarks that compare them.
+enum class SearchPath { portable, avx2 };
+bool search_path_available(SearchPath path);
+// False (nothing changed) when the machine cannot run that path.
+bool set_search_path(SearchPath path);
+SearchPath search_path();
 
 }  // namespace matrix_engine

@@ -1,5 +1,4 @@
 // Finned fish: a fish that holds once one or two fin cells are set aside, applied inside the fins' group.
-#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -43,27 +42,6 @@ void move_houses_intersecting_required_group_to_low_positions(const Puzzle& p, D
 bool meets_group(const Puzzle& p, DIMENSION line_dim, int line, int group) {
     return p.group_overlap[line_dim - 1][9 * line + group] != 0;
 }
-
-// A full working copy of a puzzle with house pointers into its own cells. The trial never changes
-// the map or the adjacency, so it reads the original's neighbour table instead of building one.
-struct TrialCopy {
-    Puzzle* p;
-    const uint8_t* shared_table;
-
-    explicit TrialCopy(const Puzzle& original)
-        : p(static_cast<Puzzle*>(std::malloc(sizeof(Puzzle)))), shared_table(original.are_neighbors_array) {
-        if (!p) std::abort();
-        std::memcpy(static_cast<void*>(p), static_cast<const void*>(&original), sizeof(Puzzle));
-        p->setup_ptrs_first_in_dims();
-    }
-    ~TrialCopy() {
-        // A copy of a puzzle without a table may have built its own on the way.
-        if (p->are_neighbors_array != shared_table) std::free(p->are_neighbors_array);
-        std::free(p);
-    }
-    TrialCopy(const TrialCopy&) = delete;
-    TrialCopy& operator=(const TrialCopy&) = delete;
-};
 
 }  // namespace
 
@@ -145,40 +123,46 @@ bool Puzzle::simplify_fins_rows_cols() {
 }
 
 bool Puzzle::fins_rows_cols(DIMENSION dim, unsigned bit, PUZZLE_CELL* fin, PUZZLE_CELL* second_fin) {
-    TrialCopy trial(*this);
-    Puzzle& copy = *trial.p;
-    copy.cells[index_of(fin)].elim_bits &= ~bit;
-    if (second_fin) copy.cells[index_of(second_fin)].elim_bits &= ~bit;
+    // The trial runs on this puzzle's own cells with the fins' digit taken away, and every candidate
+    // mask is put back afterwards: the search reads and changes nothing but the masks, so this is the
+    // same as working on a full copy, without making one.
+    uint32_t real[81];
+    for (int k = 0; k < 81; ++k) real[k] = cells[k].elim_bits;
+    fin->elim_bits &= ~bit;
+    if (second_fin) second_fin->elim_bits &= ~bit;
 
     const DIMENSION cover_dim = fish::crossing(dim);
     int base[9], cover[9];
-    const int n_base = copy.determine_unsolved_houses_for_digit(dim, base, bit);
+    const int n_base = determine_unsolved_houses_for_digit(dim, base, bit);
     move_required_house_to_0_position(fin->house(dim), n_base, base);
-    int n_cover = copy.determine_unsolved_houses_for_digit(cover_dim, cover, bit);
+    int n_cover = determine_unsolved_houses_for_digit(cover_dim, cover, bit);
     remove_disallowed_house(fin->house(cover_dim), n_cover, cover);
     if (second_fin) remove_disallowed_house(second_fin->house(cover_dim), n_cover, cover);
-    move_houses_intersecting_required_group_to_low_positions(copy, cover_dim, fin->group, n_cover, cover);
+    move_houses_intersecting_required_group_to_low_positions(*this, cover_dim, fin->group, n_cover, cover);
 
-    if (!copy.rows_and_cols_with_fins_for_digit(bit, dim, n_base, base, cover_dim, n_cover, cover,
-                                                fin->group))
-        return false;
+    const bool found =
+        rows_and_cols_with_fins_for_digit(bit, dim, n_base, base, cover_dim, n_cover, cover, fin->group);
+    uint32_t trial[81];
+    for (int k = 0; k < 81; ++k) {
+        trial[k] = cells[k].elim_bits;
+        cells[k].elim_bits = real[k];
+    }
+    if (!found) return false;
 
-    // Either a fin holds the digit, and the rest of its group sees that fin, or the copy's fish holds:
-    // the copy's eliminations are sound inside the fins' group only.
-    uint32_t before[9];
-    PUZZLE_CELL* members[9];
-    int n_members = 0;
+    // Either a fin holds the digit, and the rest of its group sees that fin, or the trial's fish holds:
+    // the trial's eliminations are sound inside the fins' group only.
+    bool changed = false;
     PUZZLE_CELL* start = first_in_dim[DIM_GROUP][fin->group];
     PUZZLE_CELL* c = start;
+    int n_members = 0;
     do {
-        members[n_members] = c;
-        before[n_members++] = c->elim_bits;
-        if (c != fin && c != second_fin) c->elim_bits = copy.cells[index_of(c)].elim_bits;
+        if (c != fin && c != second_fin) {
+            changed |= c->elim_bits != trial[index_of(c)];
+            c->elim_bits = trial[index_of(c)];
+        }
+        ++n_members;
         c = c->next(DIM_GROUP);
     } while (c != start && n_members < 9);
-
-    bool changed = false;
-    for (int i = 0; i < n_members; ++i) changed |= members[i]->elim_bits != before[i];
     if (changed && second_fin) ++technique_counts[SLOT_FINNED_TWO_FINS];
     return changed;
 }
@@ -197,7 +181,18 @@ bool Puzzle::rows_and_cols_with_fins_for_digit(unsigned bit, DIMENSION base_dim,
     for (int i = 0; i < n_cover; ++i) listed_cover |= 1u << cover_houses[i];
     for (int k = 3; k <= largest; ++k) {
         const int n_base_sets = n_combinations(n_base - 1, k - 1);
-        const int n_cover_sets = n_combinations(n_cover, k);
+        int n_cover_sets = n_combinations(n_cover, k);
+        // The covers in scan order, up to the first that starts with a line missing the fin's group:
+        // the lines meeting it come first, so no later cover starts with one.
+        unsigned covers[126];  // C(9, 4), the most there can be
+        for (int j = 0; j < n_cover_sets; ++j) {
+            const int* comb = combination_for_combnumber(n_cover, k, j);
+            if (!meets_group(*this, cover_dim, cover_houses[comb[0]], fin_group)) {
+                n_cover_sets = j;
+                break;
+            }
+            covers[j] = fish::picked(cover_houses, comb, k);
+        }
         for (int i = 0; i < n_base_sets; ++i) {
             const unsigned base =
                 required |
@@ -207,13 +202,9 @@ bool Puzzle::rows_and_cols_with_fins_for_digit(unsigned bit, DIMENSION base_dim,
             unsigned needed = 0;
             fish::for_each_member(base, [&](int line) { needed |= at.of(base_dim, line); });
             if ((needed & ~listed_cover) || n_houses(needed) > k) continue;
-            for (int j = 0; j < n_cover_sets; ++j) {
-                const int* comb = combination_for_combnumber(n_cover, k, j);
-                // The lines meeting the fin's group come first, so no later cover starts with one.
-                if (!meets_group(*this, cover_dim, cover_houses[comb[0]], fin_group)) break;
-                if (fish::lines_fish(*this, bit, at, base_dim, base, fish::picked(cover_houses, comb, k)))
+            for (int j = 0; j < n_cover_sets; ++j)
+                if (!(needed & ~covers[j]) && fish::lines_fish(*this, bit, at, base_dim, base, covers[j]))
                     return true;
-            }
         }
     }
     return false;

@@ -76,16 +76,24 @@ bool Puzzle::simplify_once_rows_and_cols_for_digit(METHOD_TYPE m, unsigned bit, 
 
     const int n_row_sets = n_combinations(n_rows, k);
     const int n_col_sets = n_combinations(n_cols, k);
-    unsigned col_sets[126];  // C(9, 4), the most there can be
-    for (int j = 0; j < n_col_sets; ++j)
-        col_sets[j] = fish::picked(cols, combination_for_combnumber(n_cols, k, j), k);
-
     const fish::DigitLines at(*this, bit);
+    // Each set of lines with the positions its lines hold the digit at: a base passes only when
+    // those all lie on the cover, so most pairs are told apart by one test before the full one.
+    unsigned col_sets[126], col_spans[126];  // C(9, 4), the most there can be
+    for (int j = 0; j < n_col_sets; ++j) {
+        col_sets[j] = fish::picked(cols, combination_for_combnumber(n_cols, k, j), k);
+        col_spans[j] = 0;
+        fish::for_each_member(col_sets[j], [&](int col) { col_spans[j] |= at.of(DIM_COL, col); });
+    }
     for (int i = 0; i < n_row_sets; ++i) {
         const unsigned row_set = fish::picked(rows, combination_for_combnumber(n_rows, k, i), k);
+        unsigned row_span = 0;
+        fish::for_each_member(row_set, [&](int row) { row_span |= at.of(DIM_ROW, row); });
         for (int j = 0; j < n_col_sets; ++j) {
-            if (fish::lines_fish(*this, bit, at, DIM_ROW, row_set, col_sets[j])) return true;
-            if (columns_as_base && fish::lines_fish(*this, bit, at, DIM_COL, col_sets[j], row_set))
+            if (!(row_span & ~col_sets[j]) && fish::lines_fish(*this, bit, at, DIM_ROW, row_set, col_sets[j]))
+                return true;
+            if (columns_as_base && !(col_spans[j] & ~row_set) &&
+                fish::lines_fish(*this, bit, at, DIM_COL, col_sets[j], row_set))
                 return true;
         }
     }

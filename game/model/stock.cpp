@@ -389,23 +389,27 @@ std::string Stock::write_error() const {
 
 void Stock::start_refill() {
     std::lock_guard thread_lock(thread_mutex_);
-    if (refill_.joinable()) return;
+    if (!refill_.empty()) return;
     {
         std::lock_guard lock(mutex_);
         stopping_ = false;
     }
-    refill_ = std::thread([this] { refill_loop(); });
+    // Harvests are independent (each thread has its own handle and harvest record), so a second
+    // core simply doubles the rate; a take() still only waits for the stock's own lock.
+    const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, 2u);
+    for (unsigned i = 0; i < workers; ++i) refill_.emplace_back([this] { refill_loop(); });
 }
 
 void Stock::stop_refill() {
     std::lock_guard thread_lock(thread_mutex_);
-    if (!refill_.joinable()) return;
+    if (refill_.empty()) return;
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
         wake_.notify_all();
     }
-    refill_.join();
+    for (std::thread& t : refill_) t.join();
+    refill_.clear();
 }
 
 int Stock::pick_kind(Clock::time_point now) const {

@@ -33,7 +33,7 @@ class Stock {
     struct RefillStats {
         long harvests = 0;          // harvests run
         long added[2][2][10] = {};  // puzzles added, by map kind, adjacency and bucket
-        double seconds = 0;         // time spent harvesting and filing
+        double seconds = 0;         // time spent harvesting and filing, summed over the threads
     };
 
     // `dir` (e.g. $XDG_DATA_HOME/quadrillo/stock) is created by open() when missing; `engine` must
@@ -57,10 +57,11 @@ class Stock {
     bool take(int map_kind, int adjacency, int bucket, GameRecord& out);
     // How many puzzles the choice should hold: the engine's desired depth, at most kMaxPerBucket.
     int wanted(int map_kind, int adjacency, int bucket) const;
-    // Starts the background thread that refills short choices with harvests; no-op when running.
+    // Starts the background threads that refill short choices with harvests, one per processor
+    // core up to two; no-op when running.
     void start_refill();
-    // Stops the refill thread; returns once the harvest under way (bounded, well under a second
-    // on a desktop) has ended.
+    // Stops the refill threads; returns once the harvests under way (bounded, well under a second
+    // on a desktop) have ended.
     void stop_refill();
     // The refill's figures so far.
     RefillStats refill_stats() const;
@@ -94,7 +95,7 @@ class Stock {
 
     std::mutex write_mutex_[4];  // one writer per kind file at a time, in snapshot order
     std::mutex thread_mutex_;    // serialises start_refill and stop_refill
-    std::thread refill_;
+    std::vector<std::thread> refill_;
 };
 
 // A targeted search for one puzzle of the choice, for when it is empty: the engine's search for one
