@@ -6,7 +6,6 @@
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -17,7 +16,8 @@
 #include <functional>
 #include <random>
 
-#include "save_file.h"  // write_atomically, read_file, set_aside
+#include "album.h"
+#include "save_file.h"  // write_atomically, set_aside
 
 namespace game {
 
@@ -133,58 +133,28 @@ bool make_record(const frontend::Engine& e, SudokuHandle* h, int map_kind, int a
     return true;
 }
 
-// Reads and inflates an album file as the engine's reader would (one zlib stream of at most
-// kAlbumInflatedLimit bytes, nothing after it) and has the engine check the blob. The counts of
-// its three sections go to `counts`. False with the reason in `why`.
+// Reads an album file as the engine's reader would (one zlib stream of at most kAlbumInflatedLimit
+// bytes, nothing after it) and has the engine check the blob. The counts of its three sections go
+// to `counts`. False with the reason in `why`.
 bool read_album(const frontend::Engine& e, const std::string& path, std::vector<unsigned char>& blob,
                 unsigned counts[3], std::string& why) {
-    // No stream that inflates within the limit is larger than this; a longer file is not an album.
-    std::vector<unsigned char> packed;
-    if (!read_file(path, compressBound(kAlbumInflatedLimit), packed, why)) return false;
-    blob.assign(kAlbumInflatedLimit, 0);
-    z_stream zs;
-    std::memset(&zs, 0, sizeof zs);
-    zs.next_in = packed.data();
-    zs.avail_in = static_cast<uInt>(packed.size());
-    zs.next_out = blob.data();
-    zs.avail_out = static_cast<uInt>(blob.size());
-    bool whole = false;
-    if (!packed.empty() && inflateInit(&zs) == Z_OK) {
-        whole = inflate(&zs, Z_FINISH) == Z_STREAM_END && zs.avail_in == 0;
-        inflateEnd(&zs);
-    }
-    if (!whole) {
-        why = path + ": not one zlib stream of at most 2 MiB";
+    frontend::AlbumFile file;
+    if (!frontend::read_album_file(path, {e.sudoku_queue_load, e.sudoku_queue_free}, file, why)) return false;
+    if (file.trailing) {
+        why = path + ": bytes after the album";
         return false;
     }
-    blob.resize(zs.total_out);
-    SudokuAlbum* album = e.sudoku_queue_load(blob.data(), blob.size());
-    e.sudoku_queue_free(album);
-    if (!album) {
-        why = path + ": not an album (header, length or records)";
-        return false;
-    }
-    // The engine has checked the header and that the length matches these counts.
-    for (int s = 0; s < 3; ++s) {
-        char field[5] = {};
-        std::memcpy(field, blob.data() + 8 + 4 * s, 4);
-        counts[s] = static_cast<unsigned>(std::strtoul(field, nullptr, 10));
-    }
+    blob = std::move(file.blob);
+    std::memcpy(counts, file.counts, sizeof file.counts);
     return true;
 }
 
-// The album blob of one kind's puzzles: header "SQD0.002" with the counts 0, n, 0, zeros to byte
-// 80, then the records in the puzzle section.
+// The album blob of one kind's puzzles, all in the puzzle section.
 std::vector<unsigned char> album_blob(const std::vector<const GameRecord*>& records) {
-    std::vector<unsigned char> blob(kAlbumHeaderBytes + records.size() * kRecordBytes, 0);
-    char header[21];
-    std::snprintf(header, sizeof header, "SQD0.002%4d%4d%4d", 0, static_cast<int>(records.size()), 0);
-    std::memcpy(blob.data(), header, 20);
-    unsigned char* at = blob.data() + kAlbumHeaderBytes;
-    for (const GameRecord* r : records) {
-        std::memcpy(at, r->bytes, kRecordBytes);
-        at += kRecordBytes;
-    }
+    frontend::AlbumSections sections;
+    for (const GameRecord* r : records) sections[1].push_back(r->bytes);
+    std::vector<unsigned char> blob;
+    frontend::album_blob(sections, blob);
     return blob;
 }
 
@@ -262,7 +232,7 @@ bool Stock::load_kind(int map_kind, int adjacency, std::string& why) {
     bool fits = h != nullptr;
     for (unsigned i = 0; i < counts[1] && fits; ++i) {
         GameRecord r;
-        std::memcpy(r.bytes, blob.data() + kAlbumHeaderBytes + size_t{i} * kRecordBytes, kRecordBytes);
+        std::memcpy(r.bytes, frontend::album_record(blob, i), kRecordBytes);
         fits = r.map_kind() == map_kind && r.adjacency() == adjacency &&
                is_puzzle_of_its_kind(inspect(engine_, h, r), r);
         if (fits) by_bucket[r.quality()].push_back(r);  // the engine has checked quality is 0..9
@@ -296,7 +266,7 @@ bool Stock::seed_kind(int map_kind, int adjacency, std::string& message) {
     // games, whose quality is a generator difficulty, so they are classified to find their bucket.
     for (unsigned i = counts[0]; i < counts[0] + counts[1] + counts[2]; ++i) {
         GameRecord r;
-        std::memcpy(r.bytes, blob.data() + kAlbumHeaderBytes + size_t{i} * kRecordBytes, kRecordBytes);
+        std::memcpy(r.bytes, frontend::album_record(blob, i), kRecordBytes);
         if (r.map_kind() != map_kind || r.adjacency() != adjacency) continue;
         if (!is_puzzle_of_its_kind(inspect(engine_, h, r), r)) continue;
         if (i >= counts[0] + counts[1]) {
@@ -331,14 +301,12 @@ bool Stock::persist(int map_kind, int adjacency) {
             for (const GameRecord& r : bucket) records.push_back(&r);
         blob = album_blob(records);
     }
-    uLongf packed_size = compressBound(blob.size());
-    std::vector<unsigned char> packed(packed_size);
+    std::vector<unsigned char> packed;
     std::string why;
     // The fastest level: a take() waits for this write, and the files stay small all the same.
-    if (compress2(packed.data(), &packed_size, blob.data(), blob.size(), Z_BEST_SPEED) != Z_OK) {
+    if (!frontend::compress_album(blob, 1, packed)) {
         why = "compression failed";
     } else {
-        packed.resize(packed_size);
         if (write_atomically(dir_ + "/" + file_name(map_kind, adjacency), packed, why)) return true;
     }
     std::lock_guard lock(mutex_);

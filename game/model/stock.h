@@ -11,16 +11,14 @@
 #include <thread>
 #include <vector>
 
+#include "album.h"
 #include "engine.h"
 #include "record.h"  // GameRecord: a record in the album form, its quality word the bucket here
 
 namespace game {
 
-// The album layout around the records (record.h has the record itself).
-constexpr size_t kAlbumHeaderBytes = 80;
-// What the engine accepts from an album file once inflated, and so how many records one file holds.
-constexpr size_t kAlbumInflatedLimit = 2097152;
-constexpr size_t kAlbumMaxRecords = (kAlbumInflatedLimit - kAlbumHeaderBytes) / kRecordBytes;
+using frontend::kAlbumHeaderBytes;
+using frontend::kAlbumMaxRecords;
 // The most puzzles one choice may hold, so that the ten buckets of a kind always fit one album file.
 constexpr int kMaxPerBucket = static_cast<int>(kAlbumMaxRecords / 10);
 

@@ -19,7 +19,7 @@ TEST(PuzzleLines, ReadWithOrWithoutGroupsAndRefusedWithAReason) {
     std::string bad = kPuzzle;
     bad[7] = 'x';
     EXPECT_FALSE(frontend::parse_puzzle_line(bad, p, why));
-    EXPECT_NE(why.find("character 8"), std::string::npos) << why;
+    EXPECT_NE(why.find("at clue 8"), std::string::npos) << why;
     std::string groups(81, '0');  // one group of 81
     EXPECT_FALSE(frontend::parse_puzzle_line(std::string(kPuzzle) + groups, p, why));
     int boxes[81];

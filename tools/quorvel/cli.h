@@ -3,36 +3,29 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "ffi/quorvel.h"
+#include "puzzle_line.h"
 
 namespace cli {
+
+// JSON objects keep their members in the order they were added.
+using Json = nlohmann::ordered_json;
 
 // Exit statuses: success, failed work or bad data, bad usage.
 constexpr int kExitOk = 0;
 constexpr int kExitFail = 1;
 constexpr int kExitUsage = 2;
 
-// The ladder's techniques in order of difficulty, as technique numbers; index 16 would be search.
-constexpr int kLadder[16] = {0, 1, 2, 3, 4, 7, 8, 25, 12, 51, 9, 10, 11, 5, 17, 26};
-// Short names of the ladder's techniques, for --before and the legends.
-extern const char* const kLadderNames[16];
-
-// One puzzle as the tool handles it: clues 0..9 and groups 0..8 in cell order (row * 9 + column).
-struct Grid {
-    int clues[81];
-    int groups[81];
-    int map_kind;   // 1 when the groups are not the 3x3 boxes
-    int adjacency;  // 1 for x (both long diagonals are houses)
-};
-
-// Where a puzzle line came from, for messages: "<stdin>:3", "file.txt:12", "--puzzle 2".
-struct Line {
-    std::string where;
-    std::string text;
-};
+// One puzzle as the tool handles it: clues 0..9 and groups 0..8 in cell order (row * 9 + column),
+// map kind (1 when the groups are not the 3x3 boxes) and adjacency (1 for x).
+using Grid = frontend::PuzzleLine;
 
 // The command being run and where its messages go (the real standard error, even while the
 // engine's own chatter is silenced).
@@ -46,45 +39,48 @@ extern Context g_ctx;
 // Writes "quorvel <command>: <message>\n" on the error stream.
 void complain(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
-void square_groups(int* groups);
-// Parses one line (whitespace ignored): 81 clue characters ('1'..'9', '.' or '0' for a blank), then
-// optionally 81 group digits '0'..'8'. Rejects stray characters, maps that are not nine groups of
-// nine cells, and clues that repeat a digit in a house. On failure `why` says what is wrong.
-bool parse_puzzle(const std::string& text, int adjacency, Grid& out, std::string& why);
-// Blank lines and lines starting with '#' carry no puzzle.
-bool is_blank_or_comment(const std::string& text);
-
-std::string digits_string(const int* digits);  // '.' for 0
-std::string groups_string(const int* groups);
+using frontend::digits_string;
+using frontend::groups_string;
+using frontend::square_groups;
 // The 81 clue characters, followed by a space and the group map for a jigsaw puzzle.
-std::string puzzle_line(const int* clues, const int* groups, int map_kind);
+inline std::string puzzle_line(const int* clues, const int* groups, int map_kind) {
+    return frontend::format_puzzle_line(clues, groups, map_kind == 1);
+}
 // A 9 x 9 drawing: '.' for 0, '|' and '-' between cells of different groups, '*' marks on x games.
 std::string draw_grid(const int* digits, const int* groups, int adjacency);
 // The candidate sets drawn as 3 x 3 blocks per cell.
 std::string draw_candidates(const int* masks, const int* groups);
 
-// JSON text helpers.
-std::string json_string(const char* text);
-std::string json_int_array(const int* values, int n);
 
 // ---- Options ----
 
-// Walks argv of one command. `--name value` and `--name=value` are both accepted.
-struct Args {
-    int argc;
-    char** argv;
-    int i = 0;
-    const char* value = nullptr;  // the value of the last matched option
-    bool bad = false;              // an error was reported
+// One command's options, read with CLI11 in the order given and reported in the tool's own words:
+// "option --jobs needs a value", "unknown option '--x' (see --help)", "unexpected argument 'x'
+// (see --help)", and a bad value named by its option. `--name value` and `--name=value` both work.
+class Options {
+  public:
+    // -h and --help print `help` (then `more`, when given) and end the command with status 0.
+    explicit Options(const char* help, const char* more = nullptr);
+    ~Options();
+    Options(const Options&) = delete;
+    Options& operator=(const Options&) = delete;
+    // An option with a value (names as "-q,--quality" or "--retries"): `take` gets each value as it
+    // is read and returns false, after complaining, for a bad one, which ends with status 2.
+    void value(const char* names, std::function<bool(const std::string&)> take);
+    // A whole number in lo..hi; `option` names it in the complaint.
+    void number(const char* names, const char* option, long long lo, long long hi, long long& out);
+    // A flag; `on` runs when it is met.
+    void flag(const char* names, std::function<void()> on);
+    void flag(const char* names, bool& out);
+    // The arguments that are no options (a lone '-' among them), into `out`; without this call
+    // they are refused.
+    void positionals(std::vector<std::string>& out);
+    // Reads the arguments. -1 when the command is to run, else its exit status.
+    int parse(int argc, char** argv);
 
-    bool done() const { return i >= argc; }
-    const char* current() const { return argv[i]; }
-    // True when the current argument is the flag `name` (advances past it).
-    bool flag(const char* name, const char* alias = nullptr);
-    // True when the current argument is option `name` with a value (advances; sets value).
-    bool option(const char* name, const char* alias = nullptr);
-    // Reports an unknown option or a stray argument and marks the parse bad.
-    void unknown();
+  private:
+    struct Parser;
+    std::unique_ptr<Parser> p_;
 };
 
 // The options every command that reads puzzles shares: --puzzle LINE, --adjacency, -x,
@@ -95,8 +91,7 @@ struct InputOptions {
     int adjacency = 0;
     bool skip_bad = false;
     bool json = false;
-    // Takes the current argument when it is one of these; false leaves it to the command.
-    bool take(Args& args);
+    void add_to(Options& options);
     // Reads and parses the puzzles; false (after complaining) on an unreadable file or a bad line.
     bool load(std::vector<Grid>& grids, std::vector<std::string>& where) const;
 };
@@ -107,9 +102,7 @@ extern const char kInputHelp[];
 struct BatchOptions {
     int map = 0, adjacency = 0;
     long long count = 1, jobs = 1, seed = -1;
-    // Takes the current argument when it is one of these (a bad value marks the parse bad); false
-    // leaves it to the command.
-    bool take(Args& args);
+    void add_to(Options& options);
 };
 
 // Reads a whole number in lo..hi; otherwise complains naming the option and returns false.
@@ -117,16 +110,6 @@ bool parse_long(const char* option, const char* text, long long lo, long long hi
 // "square"/"jigsaw" (also "irregular") -> 0/1, "regular"/"x" -> 0/1; complains on anything else.
 bool parse_map(const char* text, int& out);
 bool parse_adjacency(const char* text, int& out);
-
-// The lines of the puzzles named by --puzzle values and files ('-' or none: standard input).
-// Returns false (after complaining) when a file cannot be read.
-bool read_lines(const std::vector<std::string>& inline_puzzles, const std::vector<std::string>& files,
-                std::vector<Line>& out);
-
-// Parses the lines into grids. A bad line is reported with its place; with skip_bad the line is
-// left out, otherwise parsing stops and false is returned.
-bool parse_lines(const std::vector<Line>& lines, int adjacency, bool skip_bad, std::vector<Grid>& out,
-                 std::vector<std::string>* where = nullptr);
 
 // Seeds: a well-mixed, non-zero seed for job `index` (and retry `attempt`) of a run seeded with `base`.
 uint64_t derive_seed(uint64_t base, uint64_t index, uint64_t attempt);
@@ -148,19 +131,22 @@ struct Made {
     int adjacency;
 };
 void read_game(SudokuHandle* h, int adjacency, Made& out);
-// "label", "level", "unique", ... of a classification, as JSON members (no braces).
-std::string classification_json(const ClassifyInfo& info);
+// "label", "bucket", "level", ... of a classification, added to a JSON object.
+void add_classification(Json& out, const ClassifyInfo& info);
+// One JSON object on a line of its own, to standard output.
+void print_json(const Json& object);
 
 // The commands.
-int cmd_generate(Args& args);
-int cmd_classify(Args& args);
-int cmd_solve(Args& args);
-int cmd_hint(Args& args);
-int cmd_transform(Args& args);
-int cmd_bench(Args& args);
-int cmd_ocr(Args& args);
-int cmd_harvest(Args& args);
-int cmd_album(Args& args);
+// The commands, each given the arguments after its name.
+int cmd_generate(int argc, char** argv);
+int cmd_classify(int argc, char** argv);
+int cmd_solve(int argc, char** argv);
+int cmd_hint(int argc, char** argv);
+int cmd_transform(int argc, char** argv);
+int cmd_bench(int argc, char** argv);
+int cmd_ocr(int argc, char** argv);
+int cmd_harvest(int argc, char** argv);
+int cmd_album(int argc, char** argv);
 
 // Monotonic milliseconds.
 double now_ms();

@@ -2,7 +2,6 @@
 #include "cli_album.h"
 
 #include <unistd.h>
-#include <zlib.h>
 
 #include <cerrno>
 #include <cstring>
@@ -19,112 +18,51 @@ Record record_of(SudokuHandle* h, int adjacency, int quality) {
     sudoku_get_puzzle_bytes(h, r.bytes);
     int32_t words[12];
     sudoku_get_color_map(h, words);
-    int groups[81], boxes[81];
+    int groups[81];
     for (int k = 0; k < 81; ++k) {
         SudokuCellInfo cell;
         sudoku_get_cell(h, k, &cell);
         groups[k] = cell.group;
     }
-    square_groups(boxes);
-    words[9] = std::memcmp(groups, boxes, sizeof boxes) != 0;
+    words[9] = frontend::map_kind_of(groups);
     words[10] = adjacency;
     words[11] = quality;
     std::memcpy(r.bytes + kCellBytes, words, sizeof words);
     return r;
 }
 
+namespace {
+
+constexpr frontend::AlbumCalls kEngine = {sudoku_queue_load, sudoku_queue_free};
+
+}  // namespace
+
 std::vector<unsigned char> album_blob(const Album& album) {
-    const std::vector<Record>* sections[3] = {&album.solutions, &album.puzzles, &album.games};
-    std::vector<unsigned char> blob(kAlbumHeaderSize, 0);
-    char header[kAlbumHeaderSize] = {};
-    std::snprintf(header, sizeof header, "SQD0.002%4d%4d%4d", static_cast<int>(album.solutions.size()),
-                  static_cast<int>(album.puzzles.size()), static_cast<int>(album.games.size()));
-    std::memcpy(blob.data(), header, sizeof header);
-    for (const auto* s : sections)
-        for (const Record& r : *s) blob.insert(blob.end(), r.bytes, r.bytes + kRecordSize);
+    frontend::AlbumSections sections;
+    const std::vector<Record>* lists[3] = {&album.solutions, &album.puzzles, &album.games};
+    for (int s = 0; s < 3; ++s)
+        for (const Record& r : *lists[s]) sections[s].push_back(r.bytes);
+    std::vector<unsigned char> blob;
+    frontend::album_blob(sections, blob);
     return blob;
 }
 
 bool write_album_file(const char* path, const std::vector<unsigned char>& blob) {
-    // The engine must take back what we write: a refusal here is a fault of this tool, not the disk.
-    SudokuAlbum* check = sudoku_queue_load(blob.data(), blob.size());
-    sudoku_queue_free(check);
-    if (!check) {
-        complain("%s: the engine refuses the album this tool built; nothing written", path);
-        return false;
-    }
-    uLongf packed_size = compressBound(blob.size());
-    std::vector<unsigned char> packed(packed_size);
-    if (compress2(packed.data(), &packed_size, blob.data(), blob.size(), 9) != Z_OK) {
-        complain("%s: compression failed", path);
-        return false;
-    }
-    const std::string tmp = std::string(path) + ".tmp";
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) {
-        complain("%s: %s", tmp.c_str(), std::strerror(errno));
-        return false;
-    }
-    const bool written = std::fwrite(packed.data(), 1, packed_size, f) == packed_size;
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed || std::rename(tmp.c_str(), path) != 0) {
-        complain("%s: %s", path, std::strerror(errno ? errno : EIO));
-        std::remove(tmp.c_str());
-        return false;
-    }
-    return true;
+    std::string why;
+    if (frontend::write_album_file(path, blob, 9, kEngine, why)) return true;
+    complain("%s", why.c_str());
+    return false;
 }
 
 bool read_album_file(const char* path, std::vector<unsigned char>& blob, unsigned counts[3]) {
-    FILE* f = std::fopen(path, "rb");
-    if (!f) {
-        complain("%s: %s", path, std::strerror(errno));
+    frontend::AlbumFile file;
+    std::string why;
+    if (!frontend::read_album_file(path, kEngine, file, why)) {
+        complain("%s", why.c_str());
         return false;
     }
-    std::vector<unsigned char> packed;
-    unsigned char chunk[65536];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) {
-        packed.insert(packed.end(), chunk, chunk + n);
-        if (packed.size() > 2 * kAlbumInflatedLimit) break;  // far beyond any stream that inflates within the limit
-    }
-    const bool read_error = std::ferror(f);
-    std::fclose(f);
-    if (read_error) {
-        complain("%s: read error", path);
-        return false;
-    }
-    // One whole zlib stream that inflates to at most the limit, as the engine's reader demands.
-    blob.assign(kAlbumInflatedLimit, 0);
-    z_stream zs;
-    std::memset(&zs, 0, sizeof zs);
-    zs.next_in = packed.data();
-    zs.avail_in = static_cast<uInt>(packed.size());
-    zs.next_out = blob.data();
-    zs.avail_out = static_cast<uInt>(blob.size());
-    bool inflated = false;
-    if (!packed.empty() && inflateInit(&zs) == Z_OK) {
-        inflated = inflate(&zs, Z_FINISH) == Z_STREAM_END;
-        inflateEnd(&zs);
-    }
-    if (!inflated) {
-        complain("%s: not a zlib-compressed album of at most %zu bytes (empty, damaged or too large)", path,
-                 kAlbumInflatedLimit);
-        return false;
-    }
-    blob.resize(zs.total_out);
-    SudokuAlbum* album = sudoku_queue_load(blob.data(), blob.size());
-    sudoku_queue_free(album);
-    if (!album) {
-        complain("%s: not an album: wrong header, a length that does not match its counts, or damaged records",
-                 path);
-        return false;
-    }
-    // The engine has checked the header; its counts say where each section lies.
-    for (int s = 0; s < 3; ++s) {
-        char field[5] = {};
-        std::memcpy(field, blob.data() + 8 + 4 * s, 4);
-        counts[s] = static_cast<unsigned>(std::strtoul(field, nullptr, 10));
-    }
+    blob = std::move(file.blob);
+    std::memcpy(counts, file.counts, sizeof file.counts);
     return true;
 }
 
@@ -194,40 +132,12 @@ struct KindStock {
     int per_bucket[10] = {};
 };
 
-int map_kind_of(const int* groups) {
-    int boxes[81];
-    square_groups(boxes);
-    return std::memcmp(groups, boxes, sizeof boxes) != 0;
-}
+using frontend::map_kind_of;
 
 // Nine group colours for a map that came without any: no two groups that share an edge alike, in at
-// most four colours (the boxes come out in two, alternating, as the engine colours them).
+// most four colours (the boxes come out in two, alternating).
 void group_colors(const int* groups, int* colors) {
-    bool touch[9][9] = {};
-    auto link = [&](int a, int b) {
-        if (a != b && static_cast<unsigned>(a) < 9 && static_cast<unsigned>(b) < 9) touch[a][b] = touch[b][a] = true;
-    };
-    for (int k = 0; k < 81; ++k) {
-        if (k % 9 < 8) link(groups[k], groups[k + 1]);
-        if (k < 72) link(groups[k], groups[k + 9]);
-    }
-    for (int g = 0; g < 9; ++g) colors[g] = -1;
-    // Depth-first over the groups in order, each taking the lowest colour its coloured neighbours leave.
-    int g = 0;
-    while (g >= 0 && g < 9) {
-        int c = colors[g] + 1;
-        for (; c < 4; ++c) {
-            bool clash = false;
-            for (int o = 0; o < g && !clash; ++o) clash = touch[g][o] && colors[o] == c;
-            if (!clash) break;
-        }
-        if (c < 4) {
-            colors[g++] = c;
-        } else {
-            colors[g--] = -1;
-        }
-    }
-    if (g < 0)  // no four-colouring (groups that are not connected regions): at least every colour is valid
+    if (!frontend::colour_groups(groups, colors))  // groups that are not connected regions
         for (int k = 0; k < 9; ++k) colors[k] = k % 4;
 }
 
@@ -335,56 +245,47 @@ void make_kind(const WriteRequest& rq, int kind, KindStock& stock) {
     sudoku_seed_thread(0);
 }
 
-int album_write(Args& args) {
+// The one FILE a subcommand takes among its arguments; false (after complaining) for none or more.
+bool one_file(const std::vector<std::string>& files, const char* action, const char*& path) {
+    if (files.empty()) {
+        complain("%s needs a FILE", action);
+        return false;
+    }
+    if (files.size() > 1) {
+        complain("unexpected argument '%s' (see --help)", files[1].c_str());
+        return false;
+    }
+    path = files[0].c_str();
+    return true;
+}
+
+int album_write(int argc, char** argv) {
     const char* path = nullptr;
+    std::vector<std::string> files;
     WriteRequest rq;
     bool json = false, verbose = false, puzzles_given = false;
-    while (!args.done() && !args.bad) {
-        if (args.flag("--help", "-h")) {
-            std::fputs(kAlbumHelp, stdout);
-            return kExitOk;
-        } else if (args.option("--solutions")) {
-            if (!parse_long("--solutions", args.value, 0, 100, rq.solutions)) return kExitUsage;
-        } else if (args.option("--puzzles")) {
-            if (!parse_long("--puzzles", args.value, 0, 100, rq.puzzles)) return kExitUsage;
-            puzzles_given = true;
-        } else if (args.option("--per-bucket")) {
-            if (!parse_long("--per-bucket", args.value, 0, 100, rq.per_bucket)) return kExitUsage;
-        } else if (args.option("--harvests")) {
-            if (!parse_long("--harvests", args.value, 0, 100000, rq.harvests)) return kExitUsage;
-        } else if (args.option("--search-attempts")) {
-            if (!parse_long("--search-attempts", args.value, 1, INT32_MAX, rq.search_attempts)) return kExitUsage;
-        } else if (args.option("--search-ms")) {
-            if (!parse_long("--search-ms", args.value, 0, INT32_MAX, rq.search_ms)) return kExitUsage;
-        } else if (args.option("--games")) {
-            if (!parse_long("--games", args.value, 0, 100, rq.games)) return kExitUsage;
-        } else if (args.option("--node-limit")) {
-            if (!parse_long("--node-limit", args.value, 1, INT32_MAX, rq.node_limit)) return kExitUsage;
-        } else if (args.option("--map", "-m")) {
-            if (!parse_map(args.value, rq.map)) return kExitUsage;
-        } else if (args.option("--adjacency", "-a")) {
-            if (!parse_adjacency(args.value, rq.adjacency)) return kExitUsage;
-        } else if (args.flag("-x")) {
-            rq.adjacency = 1;
-        } else if (args.option("--jobs", "-j")) {
-            if (!parse_long("--jobs", args.value, 1, 256, rq.jobs)) return kExitUsage;
-        } else if (args.option("--seed", "-s")) {
-            if (!parse_long("--seed", args.value, 0, INT64_MAX, rq.seed)) return kExitUsage;
-        } else if (args.flag("--json")) {
-            json = true;
-        } else if (args.flag("--verbose", "-v")) {
-            verbose = true;
-        } else if (!path && args.current()[0] != '-') {
-            path = args.argv[args.i++];
-        } else if (!args.bad) {
-            args.unknown();
-        }
-    }
-    if (args.bad) return kExitUsage;
-    if (!path) {
-        complain("write needs a FILE");
-        return kExitUsage;
-    }
+    Options options(kAlbumHelp);
+    options.number("--solutions", "--solutions", 0, 100, rq.solutions);
+    options.value("--puzzles", [&](const std::string& v) {
+        puzzles_given = true;
+        return parse_long("--puzzles", v.c_str(), 0, 100, rq.puzzles);
+    });
+    options.number("--per-bucket", "--per-bucket", 0, 100, rq.per_bucket);
+    options.number("--harvests", "--harvests", 0, 100000, rq.harvests);
+    options.number("--search-attempts", "--search-attempts", 1, INT32_MAX, rq.search_attempts);
+    options.number("--search-ms", "--search-ms", 0, INT32_MAX, rq.search_ms);
+    options.number("--games", "--games", 0, 100, rq.games);
+    options.number("--node-limit", "--node-limit", 1, INT32_MAX, rq.node_limit);
+    options.value("-m,--map", [&](const std::string& v) { return parse_map(v.c_str(), rq.map); });
+    options.value("-a,--adjacency", [&](const std::string& v) { return parse_adjacency(v.c_str(), rq.adjacency); });
+    options.flag("-x", [&] { rq.adjacency = 1; });
+    options.number("-j,--jobs", "--jobs", 1, 256, rq.jobs);
+    options.number("-s,--seed", "--seed", 0, INT64_MAX, rq.seed);
+    options.flag("--json", json);
+    options.flag("-v,--verbose", verbose);
+    options.positionals(files);
+    if (const int status = options.parse(argc, argv); status >= 0) return status;
+    if (!one_file(files, "write", path)) return kExitUsage;
     if (rq.harvests < 0) rq.harvests = 10 * rq.per_bucket;
     if (puzzles_given && rq.per_bucket > 0) {
         complain("--puzzles and --per-bucket both say how many puzzles to make: give one of them");
@@ -443,9 +344,11 @@ int album_write(Args& args) {
     const std::vector<unsigned char> blob = album_blob(album);
     if (!write_album_file(path, blob)) return kExitFail;
     if (json)
-        std::printf("{\"file\":%s,\"solutions\":%zu,\"puzzles\":%zu,\"games\":%zu,\"bytes\":%zu}\n",
-                    json_string(path).c_str(), album.solutions.size(), album.puzzles.size(), album.games.size(),
-                    blob.size());
+        print_json(Json{{"file", path},
+                        {"solutions", album.solutions.size()},
+                        {"puzzles", album.puzzles.size()},
+                        {"games", album.games.size()},
+                        {"bytes", blob.size()}});
     else
         std::printf("%s: %zu solutions, %zu puzzles, %zu games, %zu bytes before compression\n", path,
                     album.solutions.size(), album.puzzles.size(), album.games.size(), blob.size());
@@ -457,40 +360,29 @@ int album_write(Args& args) {
 
 const char* const kSectionNames[3] = {"solution", "puzzle", "game"};
 
-int album_list(Args& args) {
+int album_list(int argc, char** argv) {
     const char* path = nullptr;
+    std::vector<std::string> files;
     bool json = false;
-    while (!args.done() && !args.bad) {
-        if (args.flag("--help", "-h")) {
-            std::fputs(kAlbumHelp, stdout);
-            return kExitOk;
-        } else if (args.flag("--json")) {
-            json = true;
-        } else if (!path && args.current()[0] != '-') {
-            path = args.argv[args.i++];
-        } else if (!args.bad) {
-            args.unknown();
-        }
-    }
-    if (args.bad) return kExitUsage;
-    if (!path) {
-        complain("list needs a FILE");
-        return kExitUsage;
-    }
+    Options options(kAlbumHelp);
+    options.flag("--json", json);
+    options.positionals(files);
+    if (const int status = options.parse(argc, argv); status >= 0) return status;
+    if (!one_file(files, "list", path)) return kExitUsage;
     std::vector<unsigned char> blob;
     unsigned counts[3];
     if (!read_album_file(path, blob, counts)) return kExitFail;
     if (!json) std::printf("%s: %u solutions, %u puzzles, %u games\n", path, counts[0], counts[1], counts[2]);
     SudokuHandle* h = sudoku_new();
-    size_t offset = kAlbumHeaderSize;
+    size_t first = 0;
     for (int s = 0; s < 3; ++s) {
         // The engine serves only the game section: each section is handed to it as the games of an
         // album of its own, so every record is read back through the same calls a game would be.
-        std::vector<unsigned char> part(kAlbumHeaderSize, 0);
-        std::snprintf(reinterpret_cast<char*>(part.data()), kAlbumHeaderSize, "SQD0.002%4d%4d%4u", 0, 0, counts[s]);
-        part.insert(part.end(), blob.begin() + static_cast<long>(offset),
-                    blob.begin() + static_cast<long>(offset + counts[s] * kRecordSize));
-        offset += counts[s] * kRecordSize;
+        frontend::AlbumSections only;
+        for (size_t i = 0; i < counts[s]; ++i) only[2].push_back(frontend::album_record(blob, first + i));
+        first += counts[s];
+        std::vector<unsigned char> part;
+        frontend::album_blob(only, part);
         SudokuAlbum* album = sudoku_queue_load(part.data(), part.size());
         const int n = sudoku_queue_game_count(album);
         for (int i = 0; i < n; ++i) {
@@ -508,15 +400,17 @@ int album_list(Args& args) {
             const bool rated = n_clues > 0 && n_clues < 81 &&
                                sudoku_classify_clues(m.clues, m.groups, m.map_kind, m.adjacency, &info);
             if (json) {
-                std::string line = "{\"section\":" + json_string(kSectionNames[s]) + ",\"index\":" +
-                                   std::to_string(i) + ",\"map\":" + json_string(m.map_kind ? "jigsaw" : "square") +
-                                   ",\"adjacency\":" + json_string(m.adjacency ? "x" : "regular") +
-                                   ",\"quality\":" + std::to_string(quality) + ",\"clue_count\":" +
-                                   std::to_string(n_clues) + ",\"clues\":" + json_string(digits_string(m.clues).c_str()) +
-                                   ",\"groups\":" + json_string(groups_string(m.groups).c_str()) +
-                                   ",\"solution\":" + json_string(digits_string(m.solution).c_str());
-                if (rated) line += ",\"label\":" + json_string(info.label);
-                std::printf("%s}\n", line.c_str());
+                Json j{{"section", kSectionNames[s]},
+                       {"index", i},
+                       {"map", m.map_kind ? "jigsaw" : "square"},
+                       {"adjacency", m.adjacency ? "x" : "regular"},
+                       {"quality", quality},
+                       {"clue_count", n_clues},
+                       {"clues", digits_string(m.clues)},
+                       {"groups", groups_string(m.groups)},
+                       {"solution", digits_string(m.solution)}};
+                if (rated) j["label"] = info.label;
+                print_json(j);
             } else {
                 std::printf("%-8s %3d  %-6s %-7s quality %d  %2d clues%s%s\n", kSectionNames[s], i,
                             m.map_kind ? "jigsaw" : "square", m.adjacency ? "x" : "regular", quality, n_clues,
@@ -531,18 +425,19 @@ int album_list(Args& args) {
 
 }  // namespace
 
-int cmd_album(Args& args) {
-    if (args.flag("--help", "-h")) {
+int cmd_album(int argc, char** argv) {
+    const std::string action = argc > 0 ? argv[0] : "";
+    if (action == "--help" || action == "-h") {
         std::fputs(kAlbumHelp, stdout);
         return kExitOk;
     }
-    if (args.done()) {
+    if (argc == 0) {
         complain("needs 'write FILE' or 'list FILE' (see --help)");
         return kExitUsage;
     }
-    if (args.flag("write")) return album_write(args);
-    if (args.flag("list")) return album_list(args);
-    complain("unknown action '%s' (use write or list)", args.current());
+    if (action == "write") return album_write(argc - 1, argv + 1);
+    if (action == "list") return album_list(argc - 1, argv + 1);
+    complain("unknown action '%s' (use write or list)", action.c_str());
     return kExitUsage;
 }
 

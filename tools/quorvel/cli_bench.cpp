@@ -2,6 +2,7 @@
 // per-stage timings and one signature over the results (never over timings).
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <ctime>
 #include <cstring>
@@ -76,28 +77,16 @@ bool generate_capped(SudokuHandle* h, int map, int adjacency, int quality, int c
 
 }  // namespace
 
-int cmd_bench(Args& args) {
+int cmd_bench(int argc, char** argv) {
     bool quick = false, json = false, verbose = false;
     long long seed = 20261209, hard_ms = 1000;
-    while (!args.done() && !args.bad) {
-        if (args.flag("--help", "-h")) {
-            std::fputs(kBenchHelp, stdout);
-            return kExitOk;
-        } else if (args.flag("--quick")) {
-            quick = true;
-        } else if (args.flag("--json")) {
-            json = true;
-        } else if (args.flag("--verbose", "-v")) {
-            verbose = true;
-        } else if (args.option("--seed", "-s")) {
-            if (!parse_long("--seed", args.value, 0, INT64_MAX, seed)) return kExitUsage;
-        } else if (args.option("--hard-ms")) {
-            if (!parse_long("--hard-ms", args.value, 1, 600000, hard_ms)) return kExitUsage;
-        } else if (!args.bad) {
-            args.unknown();
-        }
-    }
-    if (args.bad) return kExitUsage;
+    Options options(kBenchHelp);
+    options.flag("--quick", quick);
+    options.flag("--json", json);
+    options.flag("-v,--verbose", verbose);
+    options.number("-s,--seed", "--seed", 0, INT64_MAX, seed);
+    options.number("--hard-ms", "--hard-ms", 1, 600000, hard_ms);
+    if (const int status = options.parse(argc, argv); status >= 0) return status;
     locate_group_maps();
     if (!verbose) silence_engine_stderr();
 
@@ -184,14 +173,23 @@ int cmd_bench(Args& args) {
     const double cpu_ms = 1000.0 * static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
 
     if (json) {
-        std::printf("{\"mode\":%s,\"seed\":%lld,\"stages\":[", json_string(quick ? "quick" : "full").c_str(), seed);
-        for (size_t i = 0; i < stages.size(); ++i)
-            std::printf("%s{\"stage\":%s,\"items\":%d,\"ms\":%.1f}", i ? "," : "", json_string(stages[i].name.c_str()).c_str(),
-                        stages[i].items, stages[i].ms);
-        std::printf("],\"generated\":%zu,\"generation_failures\":%d,\"counts\":{\"none\":%d,\"unique\":%d,\"multiple\":%d},"
-                    "\"hard_made\":%d,\"hard_missed\":%d,\"hard_ms\":%lld,\"total_ms\":%.1f,\"cpu_ms\":%.1f,\"signature\":\"%016llx\"}\n",
-                    made.size(), gen_failures, counts[0], counts[1], counts[2], hard_made, hard_missed, hard_ms, total_ms,
-                    cpu_ms, static_cast<unsigned long long>(signature));
+        // Times to a tenth of a millisecond, as the plain report gives them.
+        auto tenths = [](double ms) { return std::round(ms * 10) / 10; };
+        Json out{{"mode", quick ? "quick" : "full"}, {"seed", seed}, {"stages", Json::array()}};
+        for (const auto& s : stages)
+            out["stages"].push_back(Json{{"stage", s.name}, {"items", s.items}, {"ms", tenths(s.ms)}});
+        char hex[17];
+        std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(signature));
+        out["generated"] = made.size();
+        out["generation_failures"] = gen_failures;
+        out["counts"] = Json{{"none", counts[0]}, {"unique", counts[1]}, {"multiple", counts[2]}};
+        out["hard_made"] = hard_made;
+        out["hard_missed"] = hard_missed;
+        out["hard_ms"] = hard_ms;
+        out["total_ms"] = tenths(total_ms);
+        out["cpu_ms"] = tenths(cpu_ms);
+        out["signature"] = hex;
+        print_json(out);
         return kExitOk;
     }
     std::printf("quorvel bench (%s), seed %lld, one thread\n", quick ? "quick" : "full", seed);

@@ -18,11 +18,6 @@
 
 namespace cli {
 
-const char* const kLadderNames[16] = {"naked-single", "hidden-single", "locked-candidates", "subsets",
-                                      "double-restriction", "x-wing", "swordfish", "turbot",
-                                      "xy-wing", "w-wing", "jellyfish", "x-chain",
-                                      "xy-chain", "als", "franken-fish", "forcing-net"};
-
 Context g_ctx;
 
 void complain(const char* fmt, ...) {
@@ -33,134 +28,6 @@ void complain(const char* fmt, ...) {
     va_end(ap);
     std::fputc('\n', g_ctx.err);
     std::fflush(g_ctx.err);
-}
-
-void square_groups(int* groups) {
-    for (int k = 0; k < 81; ++k) groups[k] = (k / 27) * 3 + (k % 9) / 3;
-}
-
-bool is_blank_or_comment(const std::string& text) {
-    for (char c : text) {
-        if (c == '#') return true;
-        if (!std::isspace(static_cast<unsigned char>(c))) return false;
-    }
-    return true;
-}
-
-namespace {
-
-const char* const kHouseNames[3] = {"row", "column", "group"};
-
-// The house of kind `kind` (row, column, group, diagonal, anti-diagonal) cell k lies in, or -1.
-int house_of(int kind, int k, const int* groups) {
-    const int r = k / 9, c = k % 9;
-    switch (kind) {
-        case 0: return r;
-        case 1: return c;
-        case 2: return groups[k];
-        case 3: return r == c ? 0 : -1;
-        default: return r + c == 8 ? 0 : -1;
-    }
-}
-
-}  // namespace
-
-bool parse_puzzle(const std::string& text, int adjacency, Grid& out, std::string& why) {
-    std::string s;
-    for (char c : text)
-        if (!std::isspace(static_cast<unsigned char>(c))) s += c;
-    char buf[160];
-    if (s.size() != 81 && s.size() != 162) {
-        std::snprintf(buf, sizeof buf, "%zu characters, expected 81 (clues) or 162 (clues and group map)", s.size());
-        why = buf;
-        return false;
-    }
-    for (int k = 0; k < 81; ++k) {
-        const char c = s[k];
-        if (c == '.' || c == '0')
-            out.clues[k] = 0;
-        else if (c >= '1' && c <= '9')
-            out.clues[k] = c - '0';
-        else {
-            std::snprintf(buf, sizeof buf, "stray character '%c' at clue %d (use 1-9, '.' or '0')", c, k + 1);
-            why = buf;
-            return false;
-        }
-    }
-    square_groups(out.groups);
-    out.map_kind = 0;
-    if (s.size() == 162) {
-        int sizes[9] = {};
-        for (int k = 0; k < 81; ++k) {
-            const char c = s[81 + k];
-            if (c < '0' || c > '8') {
-                std::snprintf(buf, sizeof buf, "stray character '%c' at group %d of the map (use 0-8)", c, k + 1);
-                why = buf;
-                return false;
-            }
-            out.groups[k] = c - '0';
-            ++sizes[c - '0'];
-        }
-        for (int g = 0; g < 9; ++g) {
-            if (sizes[g] != 9) {
-                std::snprintf(buf, sizeof buf, "invalid group map: group %d has %d cells, not 9", g, sizes[g]);
-                why = buf;
-                return false;
-            }
-        }
-        if (const int g = frontend::disconnected_group(out.groups); g >= 0) {
-            std::snprintf(buf, sizeof buf, "invalid group map: group %d is not one connected piece", g);
-            why = buf;
-            return false;
-        }
-        int boxes[81];
-        square_groups(boxes);
-        out.map_kind = std::memcmp(boxes, out.groups, sizeof boxes) != 0;
-    }
-    out.adjacency = adjacency;
-    // A digit twice in one house: name the house and both cells.
-    const int kinds = adjacency ? 5 : 3;
-    for (int kind = 0; kind < kinds; ++kind) {
-        for (int a = 0; a < 81; ++a) {
-            const int ha = house_of(kind, a, out.groups);
-            if (ha < 0 || !out.clues[a]) continue;
-            for (int b = a + 1; b < 81; ++b) {
-                if (out.clues[b] != out.clues[a] || house_of(kind, b, out.groups) != ha) continue;
-                char house[32];
-                if (kind < 3)
-                    std::snprintf(house, sizeof house, "%s %d", kHouseNames[kind], kind == 2 ? ha : ha + 1);
-                else
-                    std::snprintf(house, sizeof house, "%sdiagonal", kind == 4 ? "anti-" : "");
-                std::snprintf(buf, sizeof buf, "contradicting clues: digit %d twice in %s (r%dc%d and r%dc%d)",
-                              out.clues[a], house, a / 9 + 1, a % 9 + 1, b / 9 + 1, b % 9 + 1);
-                why = buf;
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-std::string digits_string(const int* digits) {
-    std::string s(81, '.');
-    for (int k = 0; k < 81; ++k)
-        if (digits[k] >= 1 && digits[k] <= 9) s[k] = static_cast<char>('0' + digits[k]);
-    return s;
-}
-
-std::string groups_string(const int* groups) {
-    std::string s(81, '0');
-    for (int k = 0; k < 81; ++k) s[k] = static_cast<char>('0' + (groups[k] >= 0 && groups[k] <= 8 ? groups[k] : 0));
-    return s;
-}
-
-std::string puzzle_line(const int* clues, const int* groups, int map_kind) {
-    std::string s = digits_string(clues);
-    if (map_kind == 1) {
-        s += ' ';
-        s += groups_string(groups);
-    }
-    return s;
 }
 
 namespace {
@@ -221,90 +88,6 @@ std::string draw_candidates(const int* masks, const int* groups) {
     });
 }
 
-std::string json_string(const char* text) {
-    std::string s = "\"";
-    for (const char* p = text ? text : ""; *p; ++p) {
-        const unsigned char c = static_cast<unsigned char>(*p);
-        if (c == '"' || c == '\\') {
-            s += '\\';
-            s += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            s += buf;
-        } else {
-            s += static_cast<char>(c);
-        }
-    }
-    return s + "\"";
-}
-
-std::string json_int_array(const int* values, int n) {
-    std::string s = "[";
-    for (int i = 0; i < n; ++i) {
-        if (i) s += ",";
-        s += std::to_string(values[i]);
-    }
-    return s + "]";
-}
-
-// ---- Options ----
-
-namespace {
-
-// Matches `--name`, or `--name=value` when with_value; returns the length matched or 0.
-bool matches(const char* arg, const char* name, bool with_value, const char** inline_value) {
-    const size_t n = std::strlen(name);
-    if (std::strncmp(arg, name, n) != 0) return false;
-    if (arg[n] == 0) return true;
-    if (with_value && arg[n] == '=') {
-        *inline_value = arg + n + 1;
-        return true;
-    }
-    return false;
-}
-
-}  // namespace
-
-bool Args::flag(const char* name, const char* alias) {
-    if (done()) return false;
-    if (std::strcmp(argv[i], name) == 0 || (alias && std::strcmp(argv[i], alias) == 0)) {
-        ++i;
-        return true;
-    }
-    return false;
-}
-
-bool Args::option(const char* name, const char* alias) {
-    if (done()) return false;
-    const char* inline_value = nullptr;
-    const bool hit = matches(argv[i], name, true, &inline_value) || (alias && std::strcmp(argv[i], alias) == 0);
-    if (!hit) return false;
-    const char* opt = argv[i];
-    ++i;
-    if (inline_value) {
-        value = inline_value;
-        return true;
-    }
-    if (done()) {
-        complain("option %s needs a value", opt);
-        bad = true;
-        value = nullptr;
-        return false;
-    }
-    value = argv[i++];
-    return true;
-}
-
-void Args::unknown() {
-    if (argv[i][0] == '-' && argv[i][1] != 0)
-        complain("unknown option '%s' (see --help)", argv[i]);
-    else
-        complain("unexpected argument '%s' (see --help)", argv[i]);
-    bad = true;
-    ++i;
-}
-
 bool parse_long(const char* option, const char* text, long long lo, long long hi, long long& out) {
     errno = 0;
     char* end = nullptr;
@@ -342,91 +125,33 @@ const char kInputHelp[] =
     "      --json            one JSON object per puzzle and line\n"
     "  -h, --help            this text\n";
 
-bool InputOptions::take(Args& args) {
-    if (args.option("--puzzle", "-p")) {
-        inline_puzzles.push_back(args.value);
-    } else if (args.option("--adjacency", "-a")) {
-        if (!parse_adjacency(args.value, adjacency)) args.bad = true;
-    } else if (args.flag("-x")) {
-        adjacency = 1;
-    } else if (args.flag("--skip-bad")) {
-        skip_bad = true;
-    } else if (args.flag("--json")) {
-        json = true;
-    } else if (!args.done() && (args.current()[0] != '-' || !std::strcmp(args.current(), "-"))) {
-        files.push_back(args.current());
-        ++args.i;
-    } else {
-        return false;
-    }
-    return true;
+void InputOptions::add_to(Options& options) {
+    options.value("-p,--puzzle", [this](const std::string& v) { return inline_puzzles.push_back(v), true; });
+    options.value("-a,--adjacency", [this](const std::string& v) { return parse_adjacency(v.c_str(), adjacency); });
+    options.flag("-x", [this] { adjacency = 1; });
+    options.flag("--skip-bad", skip_bad);
+    options.flag("--json", json);
+    options.positionals(files);
 }
 
-bool BatchOptions::take(Args& args) {
-    bool ok = true;
-    if (args.option("--map", "-m")) {
-        ok = parse_map(args.value, map);
-    } else if (args.option("--adjacency", "-a")) {
-        ok = parse_adjacency(args.value, adjacency);
-    } else if (args.flag("-x")) {
-        adjacency = 1;
-    } else if (args.option("--count", "-n")) {
-        ok = parse_long("--count", args.value, 1, 1000000, count);
-    } else if (args.option("--jobs", "-j")) {
-        ok = parse_long("--jobs", args.value, 1, 256, jobs);
-    } else if (args.option("--seed", "-s")) {
-        ok = parse_long("--seed", args.value, 0, INT64_MAX, seed);
-    } else {
-        return false;
-    }
-    if (!ok) args.bad = true;
-    return true;
+void BatchOptions::add_to(Options& options) {
+    options.value("-m,--map", [this](const std::string& v) { return parse_map(v.c_str(), map); });
+    options.value("-a,--adjacency", [this](const std::string& v) { return parse_adjacency(v.c_str(), adjacency); });
+    options.flag("-x", [this] { adjacency = 1; });
+    options.number("-n,--count", "--count", 1, 1000000, count);
+    options.number("-j,--jobs", "--jobs", 1, 256, jobs);
+    options.number("-s,--seed", "--seed", 0, INT64_MAX, seed);
 }
 
 bool InputOptions::load(std::vector<Grid>& grids, std::vector<std::string>& where) const {
-    std::vector<Line> lines;
-    return read_lines(inline_puzzles, files, lines) && parse_lines(lines, adjacency, skip_bad, grids, &where);
-}
-
-bool read_lines(const std::vector<std::string>& inline_puzzles, const std::vector<std::string>& files,
-                std::vector<Line>& out) {
-    for (size_t i = 0; i < inline_puzzles.size(); ++i)
-        out.push_back({"--puzzle " + std::to_string(i + 1), inline_puzzles[i]});
-    auto take = [&](std::istream& in, const std::string& name) {
-        std::string text;
-        for (int n = 1; std::getline(in, text); ++n) out.push_back({name + ":" + std::to_string(n), text});
-    };
-    if (files.empty() && inline_puzzles.empty()) take(std::cin, "<stdin>");
-    for (const auto& f : files) {
-        if (f == "-") {
-            take(std::cin, "<stdin>");
-            continue;
-        }
-        std::ifstream in(f);
-        if (!in) {
-            complain("%s: %s", f.c_str(), std::strerror(errno));
-            return false;
-        }
-        take(in, f);
+    std::vector<frontend::SourceLine> lines;
+    std::string why;
+    if (!frontend::read_puzzle_sources(inline_puzzles, files, lines, why)) {
+        complain("%s", why.c_str());
+        return false;
     }
-    return true;
-}
-
-bool parse_lines(const std::vector<Line>& lines, int adjacency, bool skip_bad, std::vector<Grid>& out,
-                 std::vector<std::string>* where) {
-    for (const auto& line : lines) {
-        if (is_blank_or_comment(line.text)) continue;
-        Grid g;
-        std::string why;
-        if (!parse_puzzle(line.text, adjacency, g, why)) {
-            complain("%s: %s%s", line.where.c_str(), why.c_str(), skip_bad ? " (skipped)" : "");
-            if (!skip_bad) return false;
-            continue;
-        }
-        out.push_back(g);
-        if (where) where->push_back(line.where);
-    }
-    return true;
+    return frontend::parse_puzzle_sources(lines, adjacency, skip_bad, grids, &where,
+                                          [](const std::string& message) { complain("%s", message.c_str()); });
 }
 
 uint64_t derive_seed(uint64_t base, uint64_t index, uint64_t attempt) {
@@ -479,17 +204,23 @@ void read_game(SudokuHandle* h, int adjacency, Made& out) {
         out.clues[k] = cell.status ? cell.solution : 0;
         out.groups[k] = cell.group;
     }
-    int boxes[81];
-    square_groups(boxes);
-    out.map_kind = std::memcmp(boxes, out.groups, sizeof boxes) != 0;
+    out.map_kind = frontend::map_kind_of(out.groups);
     out.adjacency = adjacency;
 }
 
-std::string classification_json(const ClassifyInfo& info) {
-    const char* uniqueness = info.unique ? "unique" : info.solvable ? "multiple" : "none";
-    return "\"label\":" + json_string(info.label) + ",\"bucket\":" + std::to_string(info.bucket) +
-           ",\"level\":" + std::to_string(info.level) + ",\"description\":" + json_string(info.description) +
-           ",\"solutions\":" + json_string(uniqueness) + ",\"clue_count\":" + std::to_string(info.clue_count);
+void add_classification(Json& out, const ClassifyInfo& info) {
+    out["label"] = info.label;
+    out["bucket"] = info.bucket;
+    out["level"] = info.level;
+    out["description"] = info.description;
+    out["solutions"] = info.unique ? "unique" : info.solvable ? "multiple" : "none";
+    out["clue_count"] = info.clue_count;
+}
+
+void print_json(const Json& object) {
+    // Text that is not UTF-8 (a file name, say) loses its stray bytes rather than stopping the tool.
+    const std::string line = object.dump(-1, ' ', false, nlohmann::json::error_handler_t::ignore);
+    std::printf("%s\n", line.c_str());
 }
 
 double now_ms() {

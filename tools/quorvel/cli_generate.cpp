@@ -58,43 +58,34 @@ std::string render(const Request& rq, const Made& m, long long index, uint64_t s
         return head + draw_grid(m.clues, m.groups, m.adjacency) + "solution:\n" +
                draw_grid(m.solution, m.groups, m.adjacency) + "\n";
     }
-    std::string s = "{\"index\":" + std::to_string(index) + ",\"quality\":" + std::to_string(rq.quality) +
-                    ",\"map\":" + json_string(m.map_kind ? "jigsaw" : "square") +
-                    ",\"adjacency\":" + json_string(m.adjacency ? "x" : "regular");
-    if (rq.batch.seed >= 0) s += ",\"seed\":" + std::to_string(seed);
-    s += ",\"clues\":" + json_string(digits_string(m.clues).c_str()) +
-         ",\"groups\":" + json_string(groups_string(m.groups).c_str()) +
-         ",\"solution\":" + json_string(digits_string(m.solution).c_str()) + "," + classification_json(info) + "}\n";
-    return s;
+    Json j;
+    j["index"] = index;
+    j["quality"] = rq.quality;
+    j["map"] = m.map_kind ? "jigsaw" : "square";
+    j["adjacency"] = m.adjacency ? "x" : "regular";
+    if (rq.batch.seed >= 0) j["seed"] = seed;
+    j["clues"] = digits_string(m.clues);
+    j["groups"] = groups_string(m.groups);
+    j["solution"] = digits_string(m.solution);
+    add_classification(j, info);
+    return j.dump() + "\n";
 }
 
 }  // namespace
 
-int cmd_generate(Args& args) {
+int cmd_generate(int argc, char** argv) {
     Request rq;
     bool verbose = false;
-    long long v = 0;
-    while (!args.done() && !args.bad) {
-        if (args.flag("--help", "-h")) {
-            std::fputs(kGenerateHelp, stdout);
-            return kExitOk;
-        } else if (args.option("--quality", "-q")) {
-            if (!parse_long("--quality", args.value, 0, 9, v)) return kExitUsage;
-            rq.quality = static_cast<int>(v);
-        } else if (rq.batch.take(args)) {
-        } else if (args.option("--retries")) {
-            if (!parse_long("--retries", args.value, 0, 1000, rq.retries)) return kExitUsage;
-        } else if (args.flag("--grid")) {
-            rq.format = kGrid;
-        } else if (args.flag("--json")) {
-            rq.format = kJson;
-        } else if (args.flag("--verbose", "-v")) {
-            verbose = true;
-        } else if (!args.bad) {
-            args.unknown();
-        }
-    }
-    if (args.bad) return kExitUsage;
+    long long quality = rq.quality;
+    Options options(kGenerateHelp);
+    options.number("-q,--quality", "--quality", 0, 9, quality);
+    rq.batch.add_to(options);
+    options.number("--retries", "--retries", 0, 1000, rq.retries);
+    options.flag("--grid", [&] { rq.format = kGrid; });
+    options.flag("--json", [&] { rq.format = kJson; });
+    options.flag("-v,--verbose", verbose);
+    if (const int status = options.parse(argc, argv); status >= 0) return status;
+    rq.quality = static_cast<int>(quality);
 
     locate_group_maps();
     const bool terminal = isatty(fileno(g_ctx.err ? g_ctx.err : stderr)) && rq.batch.count > 1;

@@ -63,9 +63,7 @@ void run_one(const Request& rq, long long index, SudokuHandle* h, Harvest& out, 
     sudoku_harvest_colormap(out.colors);
     for (int b = 0; b < 10; ++b) out.clue_count[b] = sudoku_harvest_clues(b, out.clues[b]);
     if (!rq.store || !out.mask) return;
-    int boxes[81];
-    square_groups(boxes);
-    const int map = std::memcmp(out.groups, boxes, sizeof boxes) != 0;
+    const int map = frontend::map_kind_of(out.groups);
     // The solution goes in as a game without clues, each puzzle with its bucket as quality word.
     const int none[81] = {};
     if (sudoku_build_from_clues(h, map, rq.batch.adjacency, 0, none, out.solution, out.groups, out.colors))
@@ -77,27 +75,23 @@ void run_one(const Request& rq, long long index, SudokuHandle* h, Harvest& out, 
 }
 
 std::string render(const Request& rq, long long index, const Harvest& hv) {
-    int boxes[81];
-    square_groups(boxes);
-    const int map = std::memcmp(hv.groups, boxes, sizeof boxes) != 0;
+    const int map = frontend::map_kind_of(hv.groups);
     if (rq.json) {
-        std::string s = "{\"index\":" + std::to_string(index) + ",\"map\":" + json_string(map ? "jigsaw" : "square") +
-                        ",\"adjacency\":" + json_string(rq.batch.adjacency ? "x" : "regular");
-        if (rq.batch.seed >= 0) s += ",\"seed\":" + std::to_string(hv.seed);
-        s += std::string(",\"ok\":") + (hv.mask ? "true" : "false");
-        if (hv.mask)
-            s += ",\"solution\":" + json_string(digits_string(hv.solution).c_str()) +
-                 ",\"groups\":" + json_string(groups_string(hv.groups).c_str());
-        s += ",\"buckets\":[";
-        bool first = true;
-        for (int b = 0; b < 10; ++b) {
-            if (hv.clue_count[b] < 0) continue;
-            s += std::string(first ? "" : ",") + "{\"bucket\":" + std::to_string(b) +
-                 ",\"label\":" + json_string(gen_bucket_name(b)) + ",\"clue_count\":" + std::to_string(hv.clue_count[b]) +
-                 ",\"clues\":" + json_string(digits_string(hv.clues[b]).c_str()) + "}";
-            first = false;
+        Json j{{"index", index}, {"map", map ? "jigsaw" : "square"}, {"adjacency", rq.batch.adjacency ? "x" : "regular"}};
+        if (rq.batch.seed >= 0) j["seed"] = hv.seed;
+        j["ok"] = hv.mask != 0;
+        if (hv.mask) {
+            j["solution"] = digits_string(hv.solution);
+            j["groups"] = groups_string(hv.groups);
         }
-        return s + "]}\n";
+        j["buckets"] = Json::array();
+        for (int b = 0; b < 10; ++b)
+            if (hv.clue_count[b] >= 0)
+                j["buckets"].push_back(Json{{"bucket", b},
+                                            {"label", gen_bucket_name(b)},
+                                            {"clue_count", hv.clue_count[b]},
+                                            {"clues", digits_string(hv.clues[b])}});
+        return j.dump() + "\n";
     }
     std::string s = "harvest " + std::to_string(index) + ":";
     if (!hv.mask) s += " no solution";
@@ -113,29 +107,18 @@ std::string render(const Request& rq, long long index, const Harvest& hv) {
 
 }  // namespace
 
-int cmd_harvest(Args& args) {
+int cmd_harvest(int argc, char** argv) {
     Request rq;
+    std::string store;
     bool verbose = false;
-    while (!args.done() && !args.bad) {
-        if (args.flag("--help", "-h")) {
-            std::fputs(kHarvestHelp, stdout);
-            return kExitOk;
-        } else if (rq.batch.take(args)) {
-        } else if (args.option("--node-limit")) {
-            if (!parse_long("--node-limit", args.value, 1, INT32_MAX, rq.node_limit)) return kExitUsage;
-        } else if (args.flag("--puzzles")) {
-            rq.puzzles = true;
-        } else if (args.option("--store")) {
-            rq.store = args.value;
-        } else if (args.flag("--json")) {
-            rq.json = true;
-        } else if (args.flag("--verbose", "-v")) {
-            verbose = true;
-        } else if (!args.bad) {
-            args.unknown();
-        }
-    }
-    if (args.bad) return kExitUsage;
+    Options options(kHarvestHelp);
+    rq.batch.add_to(options);
+    options.number("--node-limit", "--node-limit", 1, INT32_MAX, rq.node_limit);
+    options.flag("--puzzles", rq.puzzles);
+    options.value("--store", [&](const std::string& v) { return store = v, rq.store = store.c_str(), true; });
+    options.flag("--json", rq.json);
+    options.flag("-v,--verbose", verbose);
+    if (const int status = options.parse(argc, argv); status >= 0) return status;
     // A harvest stores at most a solution and ten puzzles; the album file must hold them all.
     const long long max_store = static_cast<long long>(kAlbumMaxRecords) / 11;
     if (rq.store && rq.batch.count > max_store) {

@@ -103,17 +103,16 @@ bool read_picture(const std::string& name, const imageio::Image& img, bool unsou
         return false;
     }
     r.regions_found = sudoku_ocr_regions(px, img.w, img.h, img.bpp, r.grid.groups) == 1;
-    int boxes[81];
-    square_groups(boxes);
-    if (!r.regions_found) std::memcpy(r.grid.groups, boxes, sizeof boxes);
-    r.grid.map_kind = std::memcmp(boxes, r.grid.groups, sizeof boxes) != 0;
+    if (!r.regions_found) square_groups(r.grid.groups);
+    r.grid.map_kind = frontend::map_kind_of(r.grid.groups);
     r.grid.adjacency = sudoku_ocr_detect_x(px, img.w, img.h, img.bpp);
     // What was read must be a puzzle: no digit twice in a house, enough digits, one solution.
     std::string why;
     Grid check;
     if (r.digits < 17) {
         why = "only " + std::to_string(r.digits) + " digits read, a puzzle needs at least 17";
-    } else if (parse_puzzle(puzzle_line(r.grid.clues, r.grid.groups, r.grid.map_kind), r.grid.adjacency, check, why)) {
+    } else if (frontend::parse_sound_puzzle_line(puzzle_line(r.grid.clues, r.grid.groups, r.grid.map_kind),
+                                                 r.grid.adjacency, check, why)) {
         ClassifyInfo info;
         std::memset(&info, 0, sizeof info);
         sudoku_classify_clues(r.grid.clues, r.grid.groups, r.grid.map_kind, r.grid.adjacency, &info);
@@ -142,38 +141,30 @@ void print_reading(Format format, const std::string& name, const Reading& r) {
                     info.level, info.clue_count, info.description, draw_grid(g.clues, g.groups, g.adjacency).c_str());
         return;
     }
-    std::printf("{\"file\":%s,\"puzzle\":%s,\"clues\":%s,\"groups\":%s,\"map\":%s,\"regions_found\":%s,"
-                "\"adjacency\":%s,\"diagonals_marked\":%s,%s}\n",
-                json_string(name.c_str()).c_str(), json_string(puzzle_line(g.clues, g.groups, g.map_kind).c_str()).c_str(),
-                json_string(digits_string(g.clues).c_str()).c_str(), json_string(groups_string(g.groups).c_str()).c_str(),
-                json_string(map).c_str(), r.regions_found ? "true" : "false", json_string(adjacency).c_str(),
-                g.adjacency ? "true" : "false", classification_json(info).c_str());
+    Json j{{"file", name},
+           {"puzzle", puzzle_line(g.clues, g.groups, g.map_kind)},
+           {"clues", digits_string(g.clues)},
+           {"groups", groups_string(g.groups)},
+           {"map", map},
+           {"regions_found", r.regions_found},
+           {"adjacency", adjacency},
+           {"diagonals_marked", g.adjacency != 0}};
+    add_classification(j, info);
+    print_json(j);
 }
 
 }  // namespace
 
-int cmd_ocr(Args& args) {
+int cmd_ocr(int argc, char** argv) {
     Format format = kLine;
     bool unsound_ok = false;
     std::vector<std::string> files;
-    while (!args.done() && !args.bad) {
-        if (args.flag("--help", "-h")) {
-            std::fputs(kOcrHelp, stdout);
-            return kExitOk;
-        } else if (args.flag("--grid")) {
-            format = kGrid;
-        } else if (args.flag("--json")) {
-            format = kJson;
-        } else if (args.flag("--unsound")) {
-            unsound_ok = true;
-        } else if (args.current()[0] != '-' || !std::strcmp(args.current(), "-")) {
-            files.push_back(args.current());
-            ++args.i;
-        } else {
-            args.unknown();
-        }
-    }
-    if (args.bad) return kExitUsage;
+    Options options(kOcrHelp);
+    options.flag("--grid", [&] { format = kGrid; });
+    options.flag("--json", [&] { format = kJson; });
+    options.flag("--unsound", unsound_ok);
+    options.positionals(files);
+    if (const int status = options.parse(argc, argv); status >= 0) return status;
     if (files.empty()) files.push_back("-");
     // A bad picture is reported and skipped; the others are still read.
     bool all_ok = true;

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "cli.h"
+#include "labels.h"
 
 namespace cli {
 
@@ -29,21 +30,6 @@ int for_each_puzzle(const InputOptions& in, Each each) {
         std::fflush(stdout);
     }
     return ok ? kExitOk : kExitFail;
-}
-
-// Parses the options of a puzzle-reading command; `extra` takes the command's own ones.
-template <typename Extra>
-int parse_input(Args& args, InputOptions& in, const char* help, Extra extra) {
-    while (!args.done() && !args.bad) {
-        if (args.flag("--help", "-h")) {
-            std::fputs(help, stdout);
-            std::fputs(kInputHelp, stdout);
-            return kExitOk;
-        }
-        if (extra(args) || in.take(args)) continue;
-        if (!args.bad) args.unknown();
-    }
-    return args.bad ? kExitUsage : -1;
 }
 
 const char kClassifyHelp[] =
@@ -74,14 +60,13 @@ const char kHintHelp[] =
     "                        franken-fish, forcing-net\n";
 
 // --time-limit MS of classify and solve: bounds every classification this thread makes from now on.
-bool take_time_limit(Args& a) {
-    if (!a.option("--time-limit")) return false;
-    long long ms = 0;
-    if (parse_long("--time-limit", a.value, 1, INT32_MAX, ms))
+void add_time_limit(Options& options) {
+    options.value("--time-limit", [](const std::string& v) {
+        long long ms = 0;
+        if (!parse_long("--time-limit", v.c_str(), 1, INT32_MAX, ms)) return false;
         sudoku_set_classify_time_limit(static_cast<int>(ms));
-    else
-        a.bad = true;
-    return true;
+        return true;
+    });
 }
 
 bool undecided(const ClassifyInfo& info) { return info.bucket < 0 && !std::strcmp(info.label, "undecided"); }
@@ -119,44 +104,31 @@ bool find_one_solution(const Grid& g, const ClassifyInfo& first, int* out) {
     return false;
 }
 
-int parse_technique(const char* text, int& out) {
-    for (int i = 0; i < 16; ++i)
-        if (!std::strcmp(text, kLadderNames[i])) return out = kLadder[i], 1;
-    long long v = 0;
-    char* end = nullptr;
-    v = std::strtoll(text, &end, 10);
-    if (end != text && *end == 0 && v >= 0 && v <= 27) return out = static_cast<int>(v), 1;
-    complain("--before: '%s' is not a technique name or number 0..27", text);
-    return 0;
-}
-
-const char* technique_name(int method) {
-    for (int i = 0; i < 16; ++i)
-        if (kLadder[i] == method) return kLadderNames[i];
-    return method == 27 ? "search" : "technique";
-}
-
 }  // namespace
 
-int cmd_classify(Args& args) {
+int cmd_classify(int argc, char** argv) {
     InputOptions in;
     bool cells = false;
     bool any_undecided = false;
-    const int parsed = parse_input(args, in, kClassifyHelp,
-                                   [&](Args& a) { return take_time_limit(a) || (a.flag("--cells") && (cells = true)); });
-    if (parsed >= 0) return parsed;
+    Options options(kClassifyHelp, kInputHelp);
+    add_time_limit(options);
+    options.flag("--cells", cells);
+    in.add_to(options);
+    if (const int status = options.parse(argc, argv); status >= 0) return status;
     const int status = for_each_puzzle(in, [&](const Grid& g, const std::string& where) {
         const ClassifyInfo info = classify(g.clues, g);
         any_undecided = any_undecided || undecided(info);
         const char* count = undecided(info) ? "undecided" : info.unique ? "unique" : info.solvable ? "multiple" : "none";
         if (in.json) {
-            std::printf("{\"where\":%s,\"puzzle\":%s,%s", json_string(where.c_str()).c_str(),
-                        json_string(puzzle_line(g.clues, g.groups, g.map_kind).c_str()).c_str(),
-                        classification_json(info).c_str());
-            if (cells)
-                std::printf(",\"cell_method\":%s,\"cell_digit\":%s", json_int_array(info.cell_method, 81).c_str(),
-                            json_int_array(info.cell_digit, 81).c_str());
-            std::printf("}\n");
+            Json j;
+            j["where"] = where;
+            j["puzzle"] = puzzle_line(g.clues, g.groups, g.map_kind);
+            add_classification(j, info);
+            if (cells) {
+                j["cell_method"] = info.cell_method;
+                j["cell_digit"] = info.cell_digit;
+            }
+            print_json(j);
             return;
         }
         std::printf("%s\t%d\t%s\t%d\t%s\n", info.label, info.level, count, info.clue_count, info.description);
@@ -180,13 +152,15 @@ int cmd_classify(Args& args) {
 // Search steps the counter may take before solve leaves a puzzle to the classification.
 constexpr long kSolveCountBudget = 20'000'000;
 
-int cmd_solve(Args& args) {
+int cmd_solve(int argc, char** argv) {
     InputOptions in;
     bool grid = false;
     bool any_undecided = false;
-    const int parsed = parse_input(args, in, kSolveHelp,
-                                   [&](Args& a) { return take_time_limit(a) || (a.flag("--grid") && (grid = true)); });
-    if (parsed >= 0) return parsed;
+    Options options(kSolveHelp, kInputHelp);
+    add_time_limit(options);
+    options.flag("--grid", grid);
+    in.add_to(options);
+    if (const int status = options.parse(argc, argv); status >= 0) return status;
     const int status = for_each_puzzle(in, [&](const Grid& g, const std::string& where) {
         // The exact counter settles most puzzles at once; only a grid with several solutions (whose
         // printed solution comes from the classification's walk) or one the counter's budget cannot
@@ -205,8 +179,7 @@ int cmd_solve(Args& args) {
         if (undecided(info)) {
             any_undecided = true;
             if (in.json)
-                std::printf("{\"where\":%s,\"solutions\":null,\"count_text\":\"undecided\",\"solution\":null}\n",
-                            json_string(where.c_str()).c_str());
+                print_json(Json{{"where", where}, {"solutions", nullptr}, {"count_text", "undecided"}, {"solution", nullptr}});
             else
                 std::printf("undecided\n");
             return;
@@ -216,10 +189,10 @@ int cmd_solve(Args& args) {
                                 : info.solvable && find_one_solution(g, info, solution);
         const char* count = info.unique ? "1" : info.solvable ? "many" : "0";
         if (in.json) {
-            std::printf("{\"where\":%s,\"solutions\":%s,\"count_text\":%s,\"solution\":%s}\n",
-                        json_string(where.c_str()).c_str(), info.unique ? "1" : info.solvable ? "2" : "0",
-                        json_string(info.unique ? "1" : info.solvable ? "more than one" : "0").c_str(),
-                        have ? json_string(digits_string(solution).c_str()).c_str() : "null");
+            print_json(Json{{"where", where},
+                            {"solutions", info.unique ? 1 : info.solvable ? 2 : 0},
+                            {"count_text", info.unique ? "1" : info.solvable ? "more than one" : "0"},
+                            {"solution", have ? Json(digits_string(solution)) : Json(nullptr)}});
         } else if (grid) {
             std::printf("%s solution%s\n%s", count, info.unique ? "" : "s", have ? draw_grid(solution, g.groups, g.adjacency).c_str() : "");
         } else {
@@ -229,32 +202,31 @@ int cmd_solve(Args& args) {
     return status == kExitOk && any_undecided ? kExitFail : status;
 }
 
-int cmd_hint(Args& args) {
+int cmd_hint(int argc, char** argv) {
     InputOptions in;
     int before = -1;
-    bool bad_value = false;
-    const int parsed = parse_input(args, in, kHintHelp, [&](Args& a) {
-        if (!a.option("--before", "-b")) return false;
-        if (!parse_technique(a.value, before)) bad_value = a.bad = true;
-        return true;
+    Options options(kHintHelp, kInputHelp);
+    options.value("-b,--before", [&](const std::string& v) {
+        before = frontend::parse_technique(v.c_str());
+        if (before < 0) complain("--before: '%s' is not a technique name or number 0..27", v.c_str());
+        return before >= 0;
     });
-    if (bad_value) return kExitUsage;
-    if (parsed >= 0) return parsed;
+    in.add_to(options);
+    if (const int status = options.parse(argc, argv); status >= 0) return status;
     return for_each_puzzle(in, [&](const Grid& g, const std::string& where) {
         int method = before;
         if (method < 0) {
             const ClassifyInfo info = classify(g.clues, g);
-            method = info.level >= 0 && info.level < 16 ? kLadder[info.level] : info.level == 16 ? 27 : 0;
+            method = frontend::ladder_method(info.level);
         }
         int masks[81] = {};
         candidate_state_at_level(g.map_kind, g.adjacency, rows(g.clues), rows(g.groups), method, masks);
         if (in.json) {
-            std::printf("{\"where\":%s,\"before\":%d,\"technique\":%s,\"candidates\":%s}\n",
-                        json_string(where.c_str()).c_str(), method, json_string(technique_name(method)).c_str(),
-                        json_int_array(masks, 81).c_str());
+            print_json(Json{{"where", where}, {"before", method}, {"technique", frontend::technique_name(method)},
+                            {"candidates", masks}});
             return;
         }
-        std::printf("# %s: candidates before %s (%d)\n%s", where.c_str(), technique_name(method), method,
+        std::printf("# %s: candidates before %s (%d)\n%s", where.c_str(), frontend::technique_name(method), method,
                     draw_candidates(masks, g.groups).c_str());
     });
 }

@@ -25,7 +25,7 @@ const char kHelp[] =
 
 struct Command {
     const char* name;
-    int (*run)(cli::Args&);
+    int (*run)(int, char**);
 };
 
 constexpr Command kCommands[] = {
@@ -50,8 +50,7 @@ int main(int argc, char** argv) {
     for (const Command& c : kCommands) {
         if (std::strcmp(argv[1], c.name) != 0) continue;
         cli::g_ctx.command = c.name;
-        cli::Args args{argc - 2, argv + 2};
-        return c.run(args);
+        return c.run(argc - 2, argv + 2);
     }
     cli::complain("unknown command '%s' (see 'quorvel --help')", argv[1]);
     return cli::kExitUsage;

@@ -1,11 +1,11 @@
-// The command-line tool's puzzle-line parser under random and mutated input, and its grid drawings.
+// The front ends' puzzle-line parser under random and mutated input, and lines read from files with their places.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <random>
 #include <string>
 
-#include "cli.h"
 #include "puzzle_line.h"
 
 namespace {
@@ -16,7 +16,7 @@ const std::string kJigsaw =
     "000111222300111224300111224330052244355555554336657744336687744666888777668888877";
 
 // What an accepted grid must satisfy: digits and groups in range, nine cells a group, no repeats.
-void expect_sound(const cli::Grid& g) {
+void expect_sound(const frontend::PuzzleLine& g) {
     int sizes[9] = {};
     for (int k = 0; k < 81; ++k) {
         ASSERT_GE(g.clues[k], 0);
@@ -56,10 +56,10 @@ TEST(PuzzleLines, RandomAndMutatedLinesAreRefusedWithAReasonOrAcceptedSound) {
                 }
             }
         }
-        cli::Grid g;
+        frontend::PuzzleLine g;
         std::string why;
         const int adjacency = static_cast<int>(rng() % 2);
-        if (cli::parse_puzzle(line, adjacency, g, why)) {
+        if (frontend::parse_sound_puzzle_line(line, adjacency, g, why)) {
             ++accepted;
             expect_sound(g);
             EXPECT_EQ(g.adjacency, adjacency);
@@ -70,21 +70,18 @@ TEST(PuzzleLines, RandomAndMutatedLinesAreRefusedWithAReasonOrAcceptedSound) {
     EXPECT_GT(accepted, 100);  // the mutations keep some lines valid
 }
 
-TEST(PuzzleLines, MapsWithAGroupInTwoPiecesAreRefusedByBothParsers) {
+TEST(PuzzleLines, MapsWithAGroupInTwoPiecesAreRefused) {
     // Nine groups of nine, but cell r5c4 of group 0 lies apart from the rest of it.
     const std::string split =
         "..3..9...329.1...6............................................................... "
         "012223333011222333011222634011555444511058664000555664077888364777888664777758864";
-    cli::Grid g;
+    frontend::PuzzleLine g;
     std::string why;
-    EXPECT_FALSE(cli::parse_puzzle(split, 1, g, why));
+    EXPECT_FALSE(frontend::parse_sound_puzzle_line(split, 1, g, why));
     EXPECT_NE(why.find("group 0 is not one connected piece"), std::string::npos) << why;
     frontend::PuzzleLine line;
-    why.clear();
-    EXPECT_FALSE(frontend::parse_puzzle_line(split, line, why));
-    EXPECT_NE(why.find("group 0"), std::string::npos) << why;
     // A real jigsaw, and the boxes, are one piece per group.
-    EXPECT_TRUE(cli::parse_puzzle(kJigsaw, 0, g, why)) << why;
+    EXPECT_TRUE(frontend::parse_sound_puzzle_line(kJigsaw, 0, g, why)) << why;
     EXPECT_TRUE(frontend::parse_puzzle_line(kJigsaw, line, why)) << why;
     EXPECT_EQ(frontend::disconnected_group(line.groups), -1);
     frontend::square_groups(line.groups);
@@ -95,11 +92,11 @@ TEST(PuzzleLines, MapsWithAGroupInTwoPiecesAreRefusedByBothParsers) {
 }
 
 TEST(PuzzleLines, AcceptedLinesPrintBackAsTheyWereRead) {
-    cli::Grid g;
+    frontend::PuzzleLine g;
     std::string why;
-    ASSERT_TRUE(cli::parse_puzzle(kJigsaw, 0, g, why)) << why;
+    ASSERT_TRUE(frontend::parse_sound_puzzle_line(kJigsaw, 0, g, why)) << why;
     EXPECT_EQ(g.map_kind, 1);
-    EXPECT_EQ(cli::puzzle_line(g.clues, g.groups, g.map_kind), kJigsaw);
+    EXPECT_EQ(frontend::format_puzzle_line(g.clues, g.groups, g.map_kind == 1), kJigsaw);
     // Zeros are blanks, whitespace is ignored, and the box map given explicitly is a square puzzle.
     std::string zeros = kClassic;
     for (char& c : zeros) c = c == '.' ? '0' : c;
@@ -107,24 +104,53 @@ TEST(PuzzleLines, AcceptedLinesPrintBackAsTheyWereRead) {
     spaced += '\t';
     spaced += zeros.substr(40);
     spaced.append(" 000111222000111222000111222333444555333444555333444555666777888666777888666777888");
-    ASSERT_TRUE(cli::parse_puzzle(spaced, 0, g, why)) << why;
+    ASSERT_TRUE(frontend::parse_sound_puzzle_line(spaced, 0, g, why)) << why;
     EXPECT_EQ(g.map_kind, 0);
-    EXPECT_EQ(cli::puzzle_line(g.clues, g.groups, g.map_kind), kClassic);
+    EXPECT_EQ(frontend::format_puzzle_line(g.clues, g.groups, g.map_kind == 1), kClassic);
 }
 
-TEST(PuzzleLines, DrawingsKeepTheirShapeOnAnyMap) {
-    cli::Grid g;
+TEST(PuzzleSources, BadLinesAreNamedByFileAndLineAndStopTheRunUnlessSkipped) {
+    const std::string path = testing::TempDir() + "frontend_lines.txt";
+    {
+        std::ofstream f(path);
+        f << "# puzzles\n" << kClassic << "\n\n" << kClassic.substr(1) << "\n"
+          << "11" << kClassic.substr(2) << "\n" << kJigsaw << "\n";
+    }
+    std::vector<frontend::SourceLine> lines;
     std::string why;
-    ASSERT_TRUE(cli::parse_puzzle(kClassic, 1, g, why));
-    const std::string grid = cli::draw_grid(g.clues, g.groups, 1);
-    EXPECT_EQ(std::count(grid.begin(), grid.end(), '\n'), 19);
-    EXPECT_EQ(grid.substr(0, 38), "+---+---+---+---+---+---+---+---+---+\n");
-    EXPECT_NE(grid.find("|\\5   3   . |"), std::string::npos) << grid;
-    int masks[81];
-    for (int k = 0; k < 81; ++k) masks[k] = 0x3fe;
-    const std::string all = cli::draw_candidates(masks, g.groups);
-    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 37);
-    EXPECT_EQ(std::count(all.begin(), all.end(), '5'), 81);
+    ASSERT_TRUE(frontend::read_puzzle_sources({kJigsaw}, {path}, lines, why)) << why;
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[0].where, "--puzzle 1");
+    EXPECT_EQ(lines[2].where, path + ":2");
+
+    std::vector<std::string> reports, where;
+    std::vector<frontend::PuzzleLine> puzzles;
+    auto report = [&](const std::string& m) { reports.push_back(m); };
+    EXPECT_FALSE(frontend::parse_puzzle_sources(lines, 0, false, puzzles, &where, report));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0], path + ":4: 80 characters, expected 81 (clues) or 162 (clues and group map)");
+    EXPECT_EQ(puzzles.size(), 2u);  // the lines before the bad one
+
+    reports.clear(), puzzles.clear(), where.clear();
+    EXPECT_TRUE(frontend::parse_puzzle_sources(lines, 0, true, puzzles, &where, report));
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[1], path + ":5: contradicting clues: digit 1 twice in row 1 (r1c1 and r1c2) (skipped)");
+    EXPECT_EQ(where, (std::vector<std::string>{"--puzzle 1", path + ":2", path + ":6"}));
+    EXPECT_EQ(puzzles[2].map_kind, 1);
+
+    lines.clear();
+    EXPECT_FALSE(frontend::read_puzzle_sources({}, {path + ".missing"}, lines, why));
+    EXPECT_EQ(why, path + ".missing: No such file or directory");
+}
+
+TEST(PuzzleSources, TheDiagonalsAreHousesOnlyForX) {
+    std::string anti(81, '.');
+    anti[8] = anti[72] = '1';  // r1c9 and r9c1
+    frontend::PuzzleLine g;
+    std::string why;
+    EXPECT_TRUE(frontend::parse_sound_puzzle_line(anti, 0, g, why)) << why;
+    EXPECT_FALSE(frontend::parse_sound_puzzle_line(anti, 1, g, why));
+    EXPECT_EQ(why, "contradicting clues: digit 1 twice in anti-diagonal (r1c9 and r9c1)");
 }
 
 }  // namespace
