@@ -1,5 +1,5 @@
 # Thin front door over the CMake presets. `make run` plays, `make test` checks everything.
-PKGS := cmake g++ clang libclang-rt-14-dev make binutils pkg-config libgtest-dev libbenchmark-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev \
+PKGS := cmake g++ clang libclang-rt-14-dev make binutils pkg-config libgtest-dev libcli11-dev nlohmann-json3-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev \
   libcairo2-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2 fonts-freefont-ttf fonts-urw-base35 \
   fonts-noto-core fonts-roboto fonts-open-sans fonts-lato fonts-cantarell \
   libgtk-3-dev libcanberra-gtk3-dev libx11-dev python3 xvfb xauth xdotool x11-utils imagemagick \

@@ -1,4 +1,6 @@
 // Classification and exact counting over the puzzle corpora: puzzles per second, median and p99 times.
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -59,9 +61,13 @@ Figures figures(std::vector<double>& ms) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string dir = argc > 1 ? argv[1] : QUADRILLO_CORPUS_DIR;
-    const size_t classify_cap = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 300;
-    const size_t count_cap = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 20000;
+    std::string dir = QUADRILLO_CORPUS_DIR;
+    size_t classify_cap = 300, count_cap = 20000;
+    CLI::App app{"Classification and exact counting speed per corpus file."};
+    app.add_option("dir", dir, "folder of the corpus files")->capture_default_str();
+    app.add_option("n", classify_cap, "puzzles classified per file")->capture_default_str();
+    app.add_option("m", count_cap, "puzzles counted per file")->capture_default_str();
+    CLI11_PARSE(app, argc, argv);
     const char* files[] = {"17-clue.txt", "top1465.txt", "forum-hardest-1106.txt", "forum-hardest-11plus.txt",
                            "multi-solution-10000.txt", "se-rated-2593.txt", "x-square-200.txt"};
     std::printf("corpora in %s; classification of the first %zu puzzles of each file, counting of the first %zu\n",

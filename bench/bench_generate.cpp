@@ -1,4 +1,6 @@
 // Puzzle generation per difficulty and map kind: median and 90th-percentile time, failure rate.
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -25,11 +27,15 @@ static double thread_cpu_ms() {
 }
 
 int main(int argc, char** argv) {
-    const int first = argc > 1 ? std::atoi(argv[1]) : 0;
-    const int last = argc > 2 ? std::atoi(argv[2]) : 2;
-    const int n = argc > 3 ? std::atoi(argv[3]) : 200;
+    int first = 0, last = 2, n = 200, kinds = 15;
+    CLI::App app{"sudoku_generate timings per difficulty and kind."};
+    app.add_option("first", first, "first difficulty")->capture_default_str()->check(CLI::Range(0, 9));
+    app.add_option("last", last, "last difficulty")->capture_default_str()->check(CLI::Range(0, 9));
+    app.add_option("n", n, "puzzles per difficulty and kind")->capture_default_str();
     // Kinds to run, as bits: 1 square/regular, 2 square/x, 4 jigsaw/regular, 8 jigsaw/x.
-    const int kinds = argc > 4 ? std::atoi(argv[4]) : 15;
+    app.add_option("kinds", kinds, "kinds as bits: 1 square/regular, 2 square/x, 4 jigsaw/regular, 8 jigsaw/x")
+        ->capture_default_str();
+    CLI11_PARSE(app, argc, argv);
     // BENCH_EACH prints every puzzle's time as it finishes, for long runs.
     const bool each = getenv("BENCH_EACH") != nullptr;
     sudoku_set_group_maps_dir(QUADRILLO_GROUP_MAPS_DIR);

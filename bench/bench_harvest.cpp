@@ -1,5 +1,7 @@
 // Harvests and targeted searches per kind: harvest time, classifications, buckets filled, puzzles per
 // bucket per second, and how often and how fast a targeted search reaches each bucket within a budget.
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -70,13 +72,12 @@ void bench_targeted(int jigsaw, int x, int n, int budget_ms, const char* kind) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int n = argc > 1 ? std::atoi(argv[1]) : 20;
-    const int m = argc > 2 ? std::atoi(argv[2]) : 3;
-    const int budget_ms = argc > 3 ? std::atoi(argv[3]) : 3000;
-    if (n < 1 || m < 1 || budget_ms < 1) {
-        std::fprintf(stderr, "usage: bench_harvest [harvests per kind] [searches per bucket] [budget ms]\n");
-        return 2;
-    }
+    int n = 20, m = 3, budget_ms = 3000;
+    CLI::App app{"Harvests and targeted searches per kind."};
+    app.add_option("n", n, "harvests per kind")->capture_default_str()->check(CLI::PositiveNumber);
+    app.add_option("m", m, "searches per bucket")->capture_default_str()->check(CLI::PositiveNumber);
+    app.add_option("budget", budget_ms, "time budget of each search, ms")->capture_default_str()->check(CLI::PositiveNumber);
+    CLI11_PARSE(app, argc, argv);
     sudoku_set_group_maps_dir(QUADRILLO_GROUP_MAPS_DIR);
     rand_seed_thread(20261209);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);

@@ -1,5 +1,7 @@
 // The next-step call followed from the givens to the end, on a rated corpus: steps per puzzle and
 // time per call, by difficulty bucket. Usage: bench_hint [file] [stride]
+#include <CLI/CLI.hpp>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -9,8 +11,12 @@
 #include "ffi/quorvel.h"
 
 int main(int argc, char** argv) {
-    const std::string path = argc > 1 ? argv[1] : std::string(QUADRILLO_CORPUS_DIR) + "/se-rated-2593.txt";
-    const int stride = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
+    std::string path = std::string(QUADRILLO_CORPUS_DIR) + "/se-rated-2593.txt";
+    int stride = 1;
+    CLI::App app{"The next-step call followed from the givens to the end on a rated corpus."};
+    app.add_option("file", path, "rated corpus")->capture_default_str();
+    app.add_option("stride", stride, "every stride-th puzzle")->capture_default_str()->check(CLI::PositiveNumber);
+    CLI11_PARSE(app, argc, argv);
     std::ifstream in(path);
     if (!in) {
         std::fprintf(stderr, "bench_hint: cannot read %s\n", path.c_str());

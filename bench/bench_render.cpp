@@ -1,4 +1,6 @@
 // Pictures per second of the puzzle picture renderer at 640x480, per capture kind and overall.
+#include <CLI/CLI.hpp>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -6,7 +8,10 @@
 #include "render.h"
 
 int main(int argc, char** argv) {
-  int n = argc > 1 ? std::atoi(argv[1]) : 60;
+  int n = 60;
+  CLI::App app{"Pictures per second of the puzzle renderer."};
+  app.add_option("n", n, "pictures per capture kind")->capture_default_str()->check(CLI::PositiveNumber);
+  CLI11_PARSE(app, argc, argv);
   const render::Photo kinds[] = {render::Photo::Clean, render::Photo::Mild, render::Photo::Rough, render::Photo::Auto};
   for (render::Photo p : kinds) {
     render::Options opt;

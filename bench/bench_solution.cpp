@@ -1,4 +1,6 @@
 // Random solutions through the exported call, per map kind: median, 99th percentile, worst, failures.
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -10,7 +12,10 @@
 #include "util/rand_utils.h"
 
 int main(int argc, char** argv) {
-    const int n = argc > 1 ? std::atoi(argv[1]) : 10000;
+    int n = 10000;
+    CLI::App app{"sudoku_generate_solution timings per kind."};
+    app.add_option("n", n, "solutions per kind")->capture_default_str()->check(CLI::PositiveNumber);
+    CLI11_PARSE(app, argc, argv);
     sudoku_set_group_maps_dir(QUADRILLO_GROUP_MAPS_DIR);
     rand_seed_thread(20261209);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);

@@ -1,5 +1,7 @@
 // Start-up time of the desktop program: from process start to its window being mapped on the X
 // server, over repeated starts. Run it under a (virtual) X server: xvfb-run bench_startup.
+#include <CLI/CLI.hpp>
+
 #include <X11/Xlib.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -65,8 +67,12 @@ double percentile(std::vector<double> v, double p) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int runs = argc > 1 ? std::atoi(argv[1]) : 20;
-    std::string program = argc > 2 ? argv[2] : "";
+    int runs = 20;
+    std::string program;
+    CLI::App app{"Milliseconds from the desktop program's start to its window being mapped."};
+    app.add_option("n", runs, "later starts")->capture_default_str()->check(CLI::PositiveNumber);
+    app.add_option("program", program, "the program (default: quadrillo beside this one)");
+    CLI11_PARSE(app, argc, argv);
     if (program.empty()) {
         char self[4096];
         const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);

@@ -4,6 +4,8 @@
 // adjacency. A record is kept only when, in every orientation the engine may
 // give it and with regular and x adjacency alike, each of `runs` seeded first starts finishes
 // within the step budget. Usage: mapfilter <in-dir> <out-dir> [runs] [steps]
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -68,16 +70,18 @@ bool keep(const GroupMap& stored, int runs, int steps) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: mapfilter <in-dir> <out-dir> [runs] [steps]\n");
-        return 2;
-    }
-    const int runs = argc > 3 ? std::atoi(argv[3]) : 6;
-    const int steps = argc > 4 ? std::atoi(argv[4]) : 20000;
+    std::string in_dir, out_dir;
+    int runs = 6, steps = 20000;
+    CLI::App app{"Keeps the map records on which the engine's own solution search is reliably fast."};
+    app.add_option("in-dir", in_dir)->required();
+    app.add_option("out-dir", out_dir)->required();
+    app.add_option("runs", runs, "first-start fills per record and adjacency")->capture_default_str();
+    app.add_option("steps", steps, "step bound of each fill")->capture_default_str();
+    CLI11_PARSE(app, argc, argv);
     rand_seed_thread(0x6d617066696c74ULL);  // the same records are kept on every run
     int status = 0;
     for (const char* name : jigsawGroupMapFilenames) {
-        const std::string in = std::string(argv[1]) + "/" + name + ".z";
+        const std::string in = in_dir + "/" + name + ".z";
         uint64_t length = 0;
         unsigned char* content = get_zipped_file_contents(in, &length, kGroupMapFileLimit);
         GroupMap header{};
@@ -108,7 +112,7 @@ int main(int argc, char** argv) {
         uLongf size = compressBound(raw.size());
         std::vector<unsigned char> packed(size);
         compress2(packed.data(), &size, raw.data(), raw.size(), 9);
-        const std::string out = std::string(argv[2]) + "/" + name + ".z";
+        const std::string out = out_dir + "/" + name + ".z";
         FILE* f = std::fopen(out.c_str(), "wb");
         if (!f || std::fwrite(packed.data(), 1, size, f) != size) status = 1;
         if (f) std::fclose(f);

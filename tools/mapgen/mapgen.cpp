@@ -1,4 +1,6 @@
 // Command line: writes the fifteen jigsaw group-map files, or checks a directory of them.
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -71,15 +73,17 @@ int main(int argc, char** argv) {
   std::uint64_t seed = kDefaultSeed;
   std::string only, dir;
   bool check = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool has_value = i + 1 < argc;
-    if (arg == "--count" && has_value) count = std::atoi(argv[++i]);
-    else if (arg == "--seed" && has_value) seed = std::strtoull(argv[++i], nullptr, 0);
-    else if (arg == "--only" && has_value) only = argv[++i];
-    else if (arg == "--check") check = true;
-    else if (!arg.empty() && arg[0] != '-' && dir.empty()) dir = arg;
-    else return usage();
+  CLI::App app;
+  app.set_help_flag();
+  app.add_option("--count", count);
+  app.add_option("--seed", seed);
+  app.add_option("--only", only);
+  app.add_flag("--check", check);
+  app.add_option("dir", dir);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError&) {
+    return usage();
   }
   if (dir.empty() || count < 1) return usage();
   if (!only.empty() && !find_family(only)) return usage();

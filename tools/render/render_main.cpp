@@ -1,5 +1,8 @@
 // quadrillo-render: writes one seeded puzzle picture and, on request, its ground truth as JSON.
+#include <CLI/CLI.hpp>
+
 #include <cerrno>
+#include <functional>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +15,11 @@
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 namespace {
+
+// Ends the reading of the arguments with the usage and, unless empty, the reason.
+struct Usage {
+  std::string why;
+};
 
 int usage(const char* why) {
   if (why) std::fprintf(stderr, "quadrillo-render: %s\n", why);
@@ -52,28 +60,39 @@ int main(int argc, char** argv) {
   std::string out, truth;
   unsigned long long seed = 0, count = 1;
   bool have_seed = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    if (a == "-h" || a == "--help") return usage(nullptr);
-    if (i + 1 >= argc) return usage(("missing value after " + a).c_str());
-    const char* v = argv[++i];
-    bool ok = true;
-    if (a == "--seed") ok = have_seed = parse_u64(v, seed);
-    else if (a == "--count") ok = parse_u64(v, count) && count >= 1;
-    else if (a == "--out") out = v;
-    else if (a == "--truth") truth = v;
-    else if (a == "--style") ok = render::parse_style(v, opt.style);
-    else if (a == "--photo") ok = render::parse_photo(v, opt.photo);
-    else if (a == "--regions") ok = render::parse_regions(v, opt.regions);
-    else if (a == "--diagonals") ok = render::parse_diagonals(v, opt.diagonals);
-    else if (a == "--marks") ok = render::parse_marks(v, opt.marks);
-    else if (a == "--size") {
-      int used = 0;
-      ok = std::sscanf(v, "%dx%d%n", &opt.width, &opt.height, &used) == 2 && v[used] == 0;
-    }
-    else return usage(("unknown option " + a).c_str());
-    if (!ok) return usage(("bad value for " + a + ": " + v).c_str());
+  // Each value is checked as it is read; the first bad one ends the run with the usage.
+  CLI::App app;
+  app.set_help_flag();
+  app.allow_extras();
+  app.add_flag_callback("-h,--help", [] { throw Usage{""}; })->trigger_on_parse();
+  auto option = [&](const char* name, std::function<bool(const char*)> take) {
+    app.add_option_function<std::string>(name, [name, take](const std::string& v) {
+      if (!take(v.c_str())) throw Usage{std::string("bad value for ") + name + ": " + v};
+    })->trigger_on_parse();
+  };
+  option("--seed", [&](const char* v) { return have_seed = parse_u64(v, seed); });
+  option("--count", [&](const char* v) { return parse_u64(v, count) && count >= 1; });
+  option("--out", [&](const char* v) { return out = v, true; });
+  option("--truth", [&](const char* v) { return truth = v, true; });
+  option("--style", [&](const char* v) { return render::parse_style(v, opt.style); });
+  option("--photo", [&](const char* v) { return render::parse_photo(v, opt.photo); });
+  option("--regions", [&](const char* v) { return render::parse_regions(v, opt.regions); });
+  option("--diagonals", [&](const char* v) { return render::parse_diagonals(v, opt.diagonals); });
+  option("--marks", [&](const char* v) { return render::parse_marks(v, opt.marks); });
+  option("--size", [&](const char* v) {
+    int used = 0;
+    return std::sscanf(v, "%dx%d%n", &opt.width, &opt.height, &used) == 2 && v[used] == 0;
+  });
+  try {
+    app.parse(argc, argv);
+  } catch (const Usage& u) {
+    return usage(u.why.empty() ? nullptr : u.why.c_str());
+  } catch (const CLI::ArgumentMismatch&) {
+    return usage((std::string("missing value after ") + argv[argc - 1]).c_str());
+  } catch (const CLI::ParseError& e) {
+    return usage(e.what());
   }
+  if (!app.remaining().empty()) return usage(("unknown option " + app.remaining().front()).c_str());
   if (!have_seed || out.empty()) return usage("--seed and --out are required");
   for (unsigned long long k = 0; k < count; ++k) {
     opt.seed = seed + k;
