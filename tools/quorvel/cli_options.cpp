@@ -44,7 +44,7 @@ void Options::number(const char* names, const char* option, long long lo, long l
 }
 
 void Options::flag(const char* names, std::function<void()> on) {
-    p_->app.add_flag_callback(names, std::move(on))->trigger_on_parse();
+    p_->app.add_flag_callback(names, std::move(on))->trigger_on_parse()->disable_flag_override();
 }
 
 void Options::flag(const char* names, bool& out) {
@@ -64,7 +64,17 @@ int Options::parse(int argc, char** argv) {
     } catch (const Stop& stop) {
         return stop.status;
     } catch (const CLI::ArgumentMismatch& e) {
-        // An option at the end with no value: named as it was typed.
+        // A flag given a value ("--json=1") is no option of the tool.
+        for (int i = 0; i < argc; ++i) {
+            const char* eq = std::strchr(argv[i], '=');
+            if (!eq || argv[i][0] != '-') continue;
+            const CLI::Option* o = p_->app.get_option_no_throw(std::string(argv[i], static_cast<size_t>(eq - argv[i])));
+            if (o && o->get_expected_max() == 0) {
+                complain("unknown option '%s' (see --help)", argv[i]);
+                return kExitUsage;
+            }
+        }
+        // Otherwise an option at the end with no value: named as it was typed.
         const std::string name = argc > 0 ? argv[argc - 1] : e.get_name();
         complain("option %s needs a value", name.c_str());
         return kExitUsage;
