@@ -17,6 +17,7 @@
 #include <random>
 
 #include "album.h"
+#include "puzzle_line.h"  // colour_groups
 #include "save_file.h"  // write_atomically, set_aside
 
 namespace game {
@@ -54,34 +55,14 @@ bool are_boxes(const int groups[81]) {
 }
 
 // Nine group colours as the engine's own maps have them: alternating on the boxes; on a jigsaw map
-// four colours with no two groups that share an edge alike (a few nodes, so plain backtracking).
-// False for groups outside 0..8.
+// four colours with no two groups that share an edge alike. False for groups outside 0..8.
 bool colour_groups(const int groups[81], int colors[9]) {
     if (std::any_of(groups, groups + 81, [](int g) { return g < 0 || g > 8; })) return false;
     if (are_boxes(groups)) {
         for (int g = 0; g < 9; ++g) colors[g] = g % 2 == 0 ? 1 : 0;
         return true;
     }
-    bool touch[9][9] = {};
-    for (int k = 0; k < 81; ++k) {
-        const int a = groups[k];
-        if (k % 9 < 8 && groups[k + 1] != a) touch[a][groups[k + 1]] = touch[groups[k + 1]][a] = true;
-        if (k < 72 && groups[k + 9] != a) touch[a][groups[k + 9]] = touch[groups[k + 9]][a] = true;
-    }
-    std::fill(colors, colors + 9, -1);
-    const std::function<bool(int)> place = [&](int g) {
-        if (g == 9) return true;
-        for (int c = 0; c < 4; ++c) {
-            bool free = true;
-            for (int o = 0; o < g && free; ++o) free = !(touch[g][o] && colors[o] == c);
-            if (!free) continue;
-            colors[g] = c;
-            if (place(g + 1)) return true;
-        }
-        colors[g] = -1;
-        return false;
-    };
-    if (!place(0))  // not a map drawn in the plane; any colours will do
+    if (!frontend::colour_groups(groups, colors))  // not a map drawn in the plane; any colours will do
         for (int g = 0; g < 9; ++g) colors[g] = g % 4;
     return true;
 }

@@ -59,14 +59,21 @@ const char kHintHelp[] =
     "                        turbot, xy-wing, w-wing, jellyfish, x-chain, xy-chain, als,\n"
     "                        franken-fish, forcing-net\n";
 
-// --time-limit MS of classify and solve: bounds every classification this thread makes from now on.
-void add_time_limit(Options& options) {
+// The options of classify and solve: the input's, --time-limit MS (which bounds every
+// classification this thread makes from then on) and one flag of the command's own. -1 when the
+// command is to run, else its exit status.
+int parse_rating_options(int argc, char** argv, const char* help, const char* flag, bool& flag_on,
+                         InputOptions& in) {
+    Options options(help, kInputHelp);
     options.value("--time-limit", [](const std::string& v) {
         long long ms = 0;
         if (!parse_long("--time-limit", v.c_str(), 1, INT32_MAX, ms)) return false;
         sudoku_set_classify_time_limit(static_cast<int>(ms));
         return true;
     });
+    options.flag(flag, flag_on);
+    in.add_to(options);
+    return options.parse(argc, argv);
 }
 
 bool undecided(const ClassifyInfo& info) { return info.bucket < 0 && !std::strcmp(info.label, "undecided"); }
@@ -110,11 +117,8 @@ int cmd_classify(int argc, char** argv) {
     InputOptions in;
     bool cells = false;
     bool any_undecided = false;
-    Options options(kClassifyHelp, kInputHelp);
-    add_time_limit(options);
-    options.flag("--cells", cells);
-    in.add_to(options);
-    if (const int status = options.parse(argc, argv); status >= 0) return status;
+    if (const int status = parse_rating_options(argc, argv, kClassifyHelp, "--cells", cells, in); status >= 0)
+        return status;
     const int status = for_each_puzzle(in, [&](const Grid& g, const std::string& where) {
         const ClassifyInfo info = classify(g.clues, g);
         any_undecided = any_undecided || undecided(info);
@@ -156,11 +160,8 @@ int cmd_solve(int argc, char** argv) {
     InputOptions in;
     bool grid = false;
     bool any_undecided = false;
-    Options options(kSolveHelp, kInputHelp);
-    add_time_limit(options);
-    options.flag("--grid", grid);
-    in.add_to(options);
-    if (const int status = options.parse(argc, argv); status >= 0) return status;
+    if (const int status = parse_rating_options(argc, argv, kSolveHelp, "--grid", grid, in); status >= 0)
+        return status;
     const int status = for_each_puzzle(in, [&](const Grid& g, const std::string& where) {
         // The exact counter settles most puzzles at once; only a grid with several solutions (whose
         // printed solution comes from the classification's walk) or one the counter's budget cannot
