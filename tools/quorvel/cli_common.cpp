@@ -1,16 +1,13 @@
-// Puzzle lines, drawings, option parsing and input reading shared by the quorvel commands.
+// Drawings, option values, input loading and output helpers shared by the quorvel commands.
 #include <fcntl.h>
 #include <limits.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iostream>
 
 #include "cli.h"
 #include "install_dirs.h"
