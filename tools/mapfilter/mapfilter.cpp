@@ -77,7 +77,15 @@ int main(int argc, char** argv) {
     app.add_option("out-dir", out_dir)->required();
     app.add_option("runs", runs, "first-start fills per record and adjacency")->capture_default_str();
     app.add_option("steps", steps, "step bound of each fill")->capture_default_str();
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(app.help().c_str(), stdout);
+        return 0;
+    } catch (const CLI::ParseError&) {
+        std::fprintf(stderr, "usage: mapfilter <in-dir> <out-dir> [runs] [steps]\n");
+        return 2;
+    }
     rand_seed_thread(0x6d617066696c74ULL);  // the same records are kept on every run
     int status = 0;
     for (const char* name : jigsawGroupMapFilenames) {
