@@ -35,7 +35,6 @@ TEST(Labels, VariantsOfATechniqueShareItsTitle) {
     EXPECT_EQ(frontend::technique_title(29), "Technique 29");
     EXPECT_EQ(frontend::bucket_title("moderately_easy"), "Moderately easy");
     EXPECT_EQ(frontend::bucket_title(nullptr), "Custom");
-    EXPECT_EQ(frontend::kind_title(1, 1), "Jigsaw X");
 }
 
 }  // namespace
