@@ -1,5 +1,7 @@
 // The exact counter alone over the puzzle corpora: puzzles per second, search nodes, and a digest
 // of every count, node count and collected solution, so two builds can be checked for equal results.
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -78,10 +80,15 @@ Outcome run(const matrix_engine::Ops& ops, const Entry& e) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string dir = argc > 1 ? argv[1] : QUADRILLO_CORPUS_DIR;
-    const size_t cap = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 20000;
+    std::string dir = QUADRILLO_CORPUS_DIR;
+    size_t cap = 20000;
     // Each corpus is timed this many times; the fastest round is reported (a shared machine adds noise).
-    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
+    int rounds = 3;
+    CLI::App app{"The exact counter on the shared corpora: rate, nodes and a digest of every result."};
+    app.add_option("dir", dir, "folder of the corpora")->capture_default_str();
+    app.add_option("count", cap, "puzzles of each file at most")->capture_default_str()->check(CLI::PositiveNumber);
+    app.add_option("rounds", rounds, "timed rounds, the fastest reported")->capture_default_str()->check(CLI::PositiveNumber);
+    CLI11_PARSE(app, argc, argv);
     const char* files[] = {"17-clue.txt", "top1465.txt", "forum-hardest-1106.txt", "forum-hardest-11plus.txt",
                            "multi-solution-10000.txt", "se-rated-2593.txt", "x-square-200.txt"};
     // BENCH_PORTABLE=1 times the portable search even where the AVX2 one can run.

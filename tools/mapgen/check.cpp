@@ -1,10 +1,10 @@
 // The --check mode: reads the files back through the reader's rules and verifies each record.
-#include "check.hpp"
+#include "check.h"
 
 #include <cstdio>
 #include <set>
 
-#include "mapfile.hpp"
+#include "mapfile.h"
 
 namespace mapgen {
 

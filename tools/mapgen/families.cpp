@@ -1,11 +1,11 @@
 // Family bands, the quick-fill test and the constrained random walk that fills one file.
-#include "families.hpp"
+#include "families.h"
 
 #include <algorithm>
 #include <array>
 
-#include "solver.hpp"
-#include "walk.hpp"
+#include "solver.h"
+#include "walk.h"
 
 namespace mapgen {
 

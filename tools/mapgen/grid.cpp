@@ -1,5 +1,5 @@
 // Group-map geometry: symmetries, connectivity, canonical forms and box shares.
-#include "grid.hpp"
+#include "grid.h"
 
 #include <algorithm>
 

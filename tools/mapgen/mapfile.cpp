@@ -1,5 +1,5 @@
 // Record packing and numbering rules, file header, zlib I/O and the reader-side completion.
-#include "mapfile.hpp"
+#include "mapfile.h"
 
 #include <zlib.h>
 

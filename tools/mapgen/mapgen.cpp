@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "check.hpp"
-#include "families.hpp"
-#include "mapfile.hpp"
+#include "check.h"
+#include "families.h"
+#include "mapfile.h"
 
 using namespace mapgen;
 

@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "check.hpp"
-#include "families.hpp"
-#include "grid.hpp"
-#include "mapfile.hpp"
-#include "solver.hpp"
-#include "walk.hpp"
+#include "check.h"
+#include "families.h"
+#include "grid.h"
+#include "mapfile.h"
+#include "solver.h"
+#include "walk.h"
 
 using namespace mapgen;
 

@@ -1,6 +1,6 @@
 // Bitmask backtracking that branches on the tightest choice (a cell with fewest digits or a
 // digit with fewest places in a house), with a node cap.
-#include "solver.hpp"
+#include "solver.h"
 
 #include <bit>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Random symmetric boundary swaps.
-#include "walk.hpp"
+#include "walk.h"
 
 #include <array>
 

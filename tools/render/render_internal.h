@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "../mapgen/rng.hpp"
+#include "../mapgen/rng.h"
 #include "render.h"
 
 namespace render {

@@ -1,8 +1,8 @@
 // Exact search for one filled grid on a group map, used to keep only maps that fill quickly.
 #pragma once
 
-#include "grid.hpp"
-#include "rng.hpp"
+#include "grid.h"
+#include "rng.h"
 
 namespace mapgen {
 

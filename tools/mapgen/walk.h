@@ -1,8 +1,8 @@
 // Growing irregular symmetric maps from the box layout by random boundary swaps.
 #pragma once
 
-#include "grid.hpp"
-#include "rng.hpp"
+#include "grid.h"
+#include "rng.h"
 
 namespace mapgen {
 

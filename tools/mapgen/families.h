@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "grid.hpp"
-#include "mapfile.hpp"
-#include "rng.hpp"
+#include "grid.h"
+#include "mapfile.h"
+#include "rng.h"
 
 namespace mapgen {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "grid.hpp"
+#include "grid.h"
 
 namespace mapgen {
 

@@ -5,9 +5,9 @@
 #include <set>
 #include <string>
 
-#include "families.hpp"
-#include "grid.hpp"
-#include "solver.hpp"
+#include "families.h"
+#include "grid.h"
+#include "solver.h"
 
 namespace mapgen {
 
