@@ -6,6 +6,8 @@
 // v2_test.desc; each list is measured on its own. Rendered: N seeded pictures of every style.
 // A picture is a success when all four corners lie within 3% of the grid's side of the truth; the
 // share of single corners that do is printed beside it.
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -170,11 +172,11 @@ int main(int argc, char** argv) {
     std::string photos = "/work/shared/data/ocr/photos-newspaper";
     int rendered = 400;
     uint64_t seed = 1000;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--photos")) photos = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--rendered")) rendered = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--seed")) seed = std::strtoull(argv[i + 1], nullptr, 10);
-    }
+    CLI::App app{"Grid location on the photo set and on rendered pictures."};
+    app.add_option("--photos", photos, "photo folder ('' for none)")->capture_default_str();
+    app.add_option("--rendered", rendered, "rendered pictures")->capture_default_str();
+    app.add_option("--seed", seed, "first render seed")->capture_default_str();
+    CLI11_PARSE(app, argc, argv);
     std::printf("Grid location; success = all four corners within 3%% of the grid side; errors in pixels\n");
     std::printf("(corner50/90: median and 90th percentile of every corner's error; worst50/90: of each picture's worst corner;\n"
                 " errors over the pictures where something was found)\n");

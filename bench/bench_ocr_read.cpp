@@ -10,6 +10,8 @@
 // photos whose path contains NAME (run with OCR_DEBUG set to see the cells); --save writes the
 // straightened pictures there as PNG. Each set also reports how often the reader's own lattice
 // placement matched the known lattice.
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -282,14 +284,14 @@ int main(int argc, char** argv) {
     std::string photos = "/work/shared/data/ocr/photos-newspaper", only, save_dir, lists;
     int rendered = 200;
     uint64_t seed = 90000000;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--photos")) photos = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--rendered")) rendered = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--seed")) seed = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (!std::strcmp(argv[i], "--only")) only = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--save")) save_dir = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--list")) lists = argv[i + 1];
-    }
+    CLI::App app{"The digit reader on the photo set's true corners and on rendered pictures."};
+    app.add_option("--photos", photos, "photo folder ('' for none)")->capture_default_str();
+    app.add_option("--rendered", rendered, "rendered pictures")->capture_default_str();
+    app.add_option("--seed", seed, "first render seed")->capture_default_str();
+    app.add_option("--only", only, "one photo by name");
+    app.add_option("--save", save_dir, "folder for the glyphs read wrong");
+    app.add_option("--list", lists, "photo lists (.desc files, comma-separated)");
+    CLI11_PARSE(app, argc, argv);
     std::printf("Digit reader: a cell is right when it reads the printed (or entered) digit, or 0 when empty\n");
     if (!photos.empty()) run_photos(photos, only, save_dir, lists);
 #ifdef QUADRILLO_HAVE_RENDER

@@ -10,6 +10,8 @@
 // screenshot, careful photo, rough phone photo) from seeds the digit trainer never used, regions,
 // diagonals and marks as the seed chooses. A cell is right when it reads its printed (or entered)
 // digit, or 0 when empty. Times are per call of sudoku_ocr_recognize on one thread.
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -151,15 +153,17 @@ int main(int argc, char** argv) {
     std::string webcam = "/work/shared/data/ocr/photos-webcam", webcam_lists = "training-data.json,validation-data.json";
     int rendered = 50;
     uint64_t seed = 90000000;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--photos")) photos = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--list")) only = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--webcam")) webcam = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--webcam-list")) webcam_lists = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--rendered")) rendered = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--seed")) seed = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (!std::strcmp(argv[i], "--verbose")) g_verbose = std::atoi(argv[i + 1]) != 0;
-    }
+    int verbose = 0;
+    CLI::App app{"sudoku_ocr_recognize end to end on the photo sets and rendered pictures."};
+    app.add_option("--photos", photos, "newspaper photo folder ('' for none)")->capture_default_str();
+    app.add_option("--list", only, "photo list by name (v2_train.desc, v2_test.desc)");
+    app.add_option("--webcam", webcam, "webcam folder ('' for none)")->capture_default_str();
+    app.add_option("--webcam-list", webcam_lists, "webcam files by name, comma-separated")->capture_default_str();
+    app.add_option("--rendered", rendered, "rendered pictures")->capture_default_str();
+    app.add_option("--seed", seed, "first render seed")->capture_default_str();
+    app.add_option("--verbose", verbose, "1: each picture's wrong cells and time")->capture_default_str();
+    CLI11_PARSE(app, argc, argv);
+    g_verbose = verbose != 0;
     std::printf("sudoku_ocr_recognize end to end\n");
     if (!photos.empty()) run_photos(photos, only);
     if (!webcam.empty() && !webcam_lists.empty()) run_webcam(webcam, webcam_lists);

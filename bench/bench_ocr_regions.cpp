@@ -10,6 +10,8 @@
 //   exported   sudoku_ocr_regions and sudoku_ocr_detect_x on the picture as it is.
 // "regions" is the share whose 81 region numbers are all right; "x right" the share whose diagonal
 // verdict matches the truth (marked sets: detection rate; unmarked sets: 100% minus false alarms).
+#include <CLI/CLI.hpp>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -77,22 +79,16 @@ int main(int argc, char** argv) {
     int per_set = 20, width = 640, height = 480;
     uint64_t seed = 1;
     render::Photo photo = render::Photo::Auto;
-    bool args_ok = true;
     const bool verbose = std::getenv("BENCH_VERBOSE") != nullptr;  // one line per picture
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string a = argv[i];
-        if (a == "--per-set") per_set = std::atoi(argv[i + 1]);
-        else if (a == "--seed") seed = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (a == "--width") width = std::atoi(argv[i + 1]);
-        else if (a == "--height") height = std::atoi(argv[i + 1]);
-        else if (a == "--photo") args_ok = render::parse_photo(argv[i + 1], photo);
-        else args_ok = false;
-    }
-    if (!args_ok || argc % 2 == 0) {
-        std::fprintf(stderr,
-                     "usage: bench_ocr_regions [--per-set N] [--seed S] [--width W] [--height H] [--photo P]\n");
-        return 2;
-    }
+    CLI::App app{"Region and diagonal detection on rendered pictures, by set."};
+    app.add_option("--per-set", per_set, "pictures per set")->capture_default_str()->check(CLI::PositiveNumber);
+    app.add_option("--seed", seed, "first render seed")->capture_default_str();
+    app.add_option("--width", width, "picture width")->capture_default_str()->check(CLI::PositiveNumber);
+    app.add_option("--height", height, "picture height")->capture_default_str()->check(CLI::PositiveNumber);
+    app.add_option("--photo", "capture: the renderer's capture names")->each([&](const std::string& v) {
+        if (!render::parse_photo(v, photo)) throw CLI::ValidationError("--photo", "unknown capture '" + v + "'");
+    });
+    CLI11_PARSE(app, argc, argv);
     using render::Diagonals;
     using render::Regions;
     const Regions kRegions[] = {Regions::Boxes, Regions::Walls, Regions::Colours, Regions::WallsAndColours};

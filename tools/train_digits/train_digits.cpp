@@ -10,6 +10,8 @@
 // With --augment (on by default) the training pictures also give a degraded view (low resolution,
 // blur, weak contrast, uneven light, noise) and a cut from a slightly shifted lattice.
 // One picture in ten (and one photo in ten) is kept for validation. Single thread, fixed seed.
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <array>
 #include <cairo.h>
@@ -568,29 +570,25 @@ int main(int argc, char** argv) {
     std::string command = "train_digits";
     for (int i = 1; i + 1 < argc; i += 2)  // where the tables go does not change them
         if (std::strcmp(argv[i], "--out")) command += std::string(" ") + argv[i] + " " + argv[i + 1];
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--pictures")) pictures = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--epochs")) epochs = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--photo-views")) photo_views = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--seed")) seed = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (!std::strcmp(argv[i], "--photos")) photos = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--out")) out = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--augment")) augment = std::atoi(argv[i + 1]) != 0;
-        else if (!std::strcmp(argv[i], "--batch")) batch = std::max(1, std::atoi(argv[i + 1]));
-        else if (!std::strcmp(argv[i], "--momentum")) momentum = std::strtof(argv[i + 1], nullptr);
-        else if (!std::strcmp(argv[i], "--rate")) rate = std::strtof(argv[i + 1], nullptr);
-        else if (!std::strcmp(argv[i], "--reader") && (!std::strcmp(argv[i + 1], "first") || !std::strcmp(argv[i + 1], "second")))
-            second = !std::strcmp(argv[i + 1], "second");
-        else if (!std::strcmp(argv[i], "--hidden")) hidden = std::clamp(std::atoi(argv[i + 1]), 8, kMaxHidden);
-        else if (!std::strcmp(argv[i], "--webcam")) webcam = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--least-contrast")) least_contrast = std::atoi(argv[i + 1]);
-        else {
-            std::fprintf(stderr, "usage: train_digits [--reader first|second] [--pictures N] [--photos DIR|''] [--photo-views V] "
-                                 "[--seed S] [--epochs E] [--augment 0|1] [--batch B] [--momentum M] [--rate R] [--out FILE]\n"
-                                 "                    second reader only: [--hidden H] [--webcam DIR|''] [--least-contrast C]\n");
-            return 2;
-        }
-    }
+    std::string reader = "first";
+    CLI::App app{"Trains a digit network of the picture reader and writes its tables as a source file."};
+    app.add_option("--reader", reader, "which reader's network: first or second")
+        ->capture_default_str()->check(CLI::IsMember({"first", "second"}));
+    app.add_option("--pictures", pictures, "rendered pictures")->capture_default_str();
+    app.add_option("--photos", photos, "photo folder ('' for none)")->capture_default_str();
+    app.add_option("--photo-views", photo_views, "cuts of each training photo")->capture_default_str();
+    app.add_option("--seed", seed, "seed of every random choice")->capture_default_str();
+    app.add_option("--epochs", epochs, "passes over the examples")->capture_default_str();
+    app.add_option("--augment", augment, "0|1: degraded and shifted training views")->capture_default_str();
+    app.add_option("--batch", batch, "examples per step")->capture_default_str()->transform(CLI::Bound(1, 1 << 20));
+    app.add_option("--momentum", momentum, "momentum")->capture_default_str();
+    app.add_option("--rate", rate, "learning rate")->capture_default_str();
+    app.add_option("--out", out, "where the tables go (left out of the stamp)");
+    app.add_option("--hidden", hidden, "second reader: hidden units")->capture_default_str()->transform(CLI::Bound(8, kMaxHidden));
+    app.add_option("--webcam", webcam, "second reader: webcam folder ('' for none)")->capture_default_str();
+    app.add_option("--least-contrast", least_contrast, "second reader: faintest cell trained on")->capture_default_str();
+    CLI11_PARSE(app, argc, argv);
+    second = reader == "second";
     if (out.empty()) out = second ? "engine/ocr/ocr_second_weights.cpp" : "engine/ocr/ocr_weights.cpp";
     const float accept = second ? kOcrSecondAccept : kOcrAccept;
     using clock = std::chrono::steady_clock;
