@@ -80,9 +80,12 @@ std::unique_ptr<Ops> build(bool x, const int groups[9][9]) {
 }  // namespace
 
 Vec full_vec() {
-    Vec v{};
-    for (int b = 0; b < kBits; ++b) v.set(b);
-    return v;
+    static const Vec full = [] {
+        Vec v{};
+        for (int b = 0; b < kBits; ++b) v.set(b);
+        return v;
+    }();
+    return full;
 }
 
 const Ops* compile(bool x, const int groups[9][9]) {

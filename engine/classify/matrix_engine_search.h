@@ -67,10 +67,16 @@ inline bool place(const Ops& ops, Board& s, int k, int d) {
 inline void load(const Ops& ops, const Vec& cand, const Vec& fixed, Board& s) {
     s = Board{};
     const uint64_t top = (uint64_t{1} << (kBits - 64 * (kWords - 1))) - 1;  // bits 704..728
-    bool full = cand.w[kWords - 1] == top;
-    for (int i = 0; i < kWords - 1; ++i) full &= cand.w[i] == ~uint64_t{0};
-    if (full) {  // every caller starts from every digit everywhere
+    int missing = 0;
+    for (int i = 0; i < kWords; ++i) missing += __builtin_popcountll(~cand.w[i] & (i == kWords - 1 ? top : ~uint64_t{0}));
+    if (2 * missing < kBits) {
+        // Most callers start from every digit everywhere, or nearly: take out what is missing.
         for (int d = 0; d < 9; ++d) s.cand[d][0] = ~uint64_t{0}, s.cand[d][1] = kHighCells;
+        for (int i = 0; i < kWords; ++i)
+            for (uint64_t m = ~cand.w[i] & (i == kWords - 1 ? top : ~uint64_t{0}); m; m &= m - 1) {
+                const int b = 64 * i + __builtin_ctzll(m), k = b / 9;
+                s.cand[b % 9][k >> 6] &= ~(uint64_t{1} << (k & 63));
+            }
     } else {
         for (int k = 0; k < 81; ++k)
             for (unsigned m = cand.cell(k); m; m &= m - 1)

@@ -78,6 +78,8 @@ struct FRANKEN_PATTERN {
     int32_t cover_groups;
 };
 
+constexpr uint8_t PEERS_NONE = 0, PEERS_SOLVE = 1, PEERS_KEPT = 2;
+
 // Results of Puzzle::solve.
 enum SOLVE_RESULT : int { SOLVED = 0, NOT_SOLVED = 1, NOT_SOLVED_STUCK = 2, SOLVE_CANCELLED = 5 };
 
@@ -178,6 +180,16 @@ struct Puzzle {
     PUZZLE_CELL* ordered_cells[N_CELLS + 1];  // fill order of solution construction, null-terminated
     uint8_t* are_neighbors_array;             // 81 x 81 neighbour table, or null
     uint64_t neighbor_bits[N_CELLS][2];       // the same table as cell sets (bit k: cell k), built with it
+    // The cells the house rings reach from each cell, each once, for the naked-single propagation.
+    // PEERS_NONE: not built (propagation walks the rings); PEERS_SOLVE: built by solve for its own
+    // run; PEERS_KEPT: built once by a generation, whose houses do not change while it runs.
+    uint8_t peer_list[N_CELLS][32];
+    uint8_t peer_count[N_CELLS];
+    uint8_t peers_state;
+    // The one cell a hidden single has just decided, when nothing else changed since the last
+    // propagation ran to its end; -1: unknown, the propagation looks at every cell.
+    int8_t fresh_single;
+    const struct ClueCounter* kept_counter;  // the clue counter of these houses while a generation runs, or null
 
     // clue removal state
     int32_t symmetry;  // clue pattern: 0 mirror about column 4, 1 half turn, 2 none
@@ -250,8 +262,13 @@ struct Puzzle {
     int solve_by_recursion(METHOD_TYPE level);
     bool simplify(METHOD_TYPE m);
     bool exhaustive_simple_elimination();
+    bool eliminate_by_passes();
+    bool eliminate_by_worklist();
+    // Fills peer_list from the house rings; false (and PEERS_NONE) when a ring is broken.
+    bool build_peer_lists();
     void simplify_by_elimination_using_cell(PUZZLE_CELL* cell);
     bool simplify_cell_using_digits(PUZZLE_CELL* cell);
+    bool hidden_single_by_counts();
     bool some_digit_has_no_home();
     bool all_cells_single() const;
 

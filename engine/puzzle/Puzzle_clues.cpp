@@ -193,7 +193,8 @@ void Puzzle::make_solvable_puzzle() {
     count_mask();
     apply_mask();
     const auto ceiling = static_cast<METHOD_TYPE>(atom.technique);
-    const ClueCounter counter(*this);
+    const ClueCounter local = kept_counter ? ClueCounter{} : ClueCounter(*this);
+    const ClueCounter& counter = kept_counter ? *kept_counter : local;
     solve_clues(*this, ceiling, counter);
     while (technique_counts[SLOT_UNSOLVED] != 0 && !cancel_requested()) {
         PUZZLE_CELL** before = next_added_clue;
@@ -220,7 +221,8 @@ int Puzzle::remove_clues_returning_rating(long deadline, int passes) {
     for (int i = 0; i < n_picks; ++i) order[i] = i;
     if (passes <= 0) return 0;
     const bool sym = symmetry != 2;
-    const ClueCounter counter(*this);
+    const ClueCounter local = kept_counter ? ClueCounter{} : ClueCounter(*this);
+    const ClueCounter& counter = kept_counter ? *kept_counter : local;
     for (int p = 0; p < passes; ++p) {
         if (p > 0) random_combination(n_picks, n_picks, order);
         bool kept = false;
@@ -324,13 +326,19 @@ int Puzzle::make_puzzle(UI_QUALITY effort) {
 
 int Puzzle::construct_puzzle(UI_QUALITY, MAP_TYPE) {
     define_are_neighbors_array();
+    // The houses stay as they are for the whole generation: their peer lists are made once.
+    if (build_peer_lists()) peers_state = PEERS_KEPT;
     set_n_clues(static_cast<UI_QUALITY>(2));  // the plain draw
     set_symmetry();
     if (symmetry != 2) build_sym_pool();
     build_group_overlap();
+    const ClueCounter counter(*this);
+    kept_counter = &counter;
     int result = make_puzzle(static_cast<UI_QUALITY>(2));
+    kept_counter = nullptr;
     for (PUZZLE_CELL& c : cells) c.status &= STATUS_CLUE;
     std::free(are_neighbors_array);
     are_neighbors_array = nullptr;
+    peers_state = PEERS_NONE;
     return result;
 }

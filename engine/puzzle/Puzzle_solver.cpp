@@ -50,10 +50,45 @@ int Puzzle::solve(METHOD_TYPE level) {
     int givens = 0;
     for (const PUZZLE_CELL& c : cells) givens += (c.status & STATUS_CLUE) != 0;
     technique_counts[SLOT_GIVENS] = givens;
+    if (peers_state != PEERS_KEPT) build_peer_lists();
+    fresh_single = -1;
     int r = solve_by_recursion(level);
     technique_counts[SLOT_UNSOLVED] = r != SOLVED;
     for (PUZZLE_CELL& c : cells) c.status &= STATUS_CLUE;
+    if (peers_state == PEERS_SOLVE) peers_state = PEERS_NONE;
     return r;
+}
+
+bool Puzzle::build_peer_lists() {
+    peers_state = PEERS_NONE;
+    const int dims = x_flag() ? N_DIMENSIONS : DIM_DIAG;
+    for (int k = 0; k < N_CELLS; ++k) {
+        uint64_t seen[2] = {0, 0};
+        int n = 0;
+        for (int d = 0; d < dims; ++d) {
+            if (d >= DIM_DIAG && cells[k].house(d) != 0) continue;
+            // Each ring must hold the nine cells of the cell's house, so that counting candidates
+            // by house number sees what walking the ring sees.
+            int j = k, steps = 0;
+            for (;;) {
+                const int step = cells[j].next_in_house[d];
+                if (step <= -N_CELLS || step >= N_CELLS || j + step < 0 || j + step >= N_CELLS || step == 0) return false;
+                j += step;
+                if (j == k) break;
+                if (++steps > 8 || cells[j].house(d) != cells[k].house(d)) return false;
+                if (seen[j >> 6] >> (j & 63) & 1) continue;
+                seen[j >> 6] |= uint64_t{1} << (j & 63);
+                if (n == 32) return false;
+                peer_list[k][n++] = static_cast<uint8_t>(j);
+            }
+            if (steps != 8) return false;
+        }
+        const PUZZLE_CELL& c = cells[k];
+        if (c.group < 0 || c.group > 8 || c.row < 0 || c.row > 8 || c.col < 0 || c.col > 8) return false;
+        peer_count[k] = static_cast<uint8_t>(n);
+    }
+    peers_state = PEERS_SOLVE;
+    return true;
 }
 
 int Puzzle::solve_by_recursion(METHOD_TYPE m) {
@@ -77,6 +112,7 @@ int Puzzle::solve_by_recursion(METHOD_TYPE m) {
 bool Puzzle::simplify(METHOD_TYPE m) {
     switch (static_cast<int>(m)) {
         case METHOD_HIDDEN_SINGLES:
+            if (peers_state != PEERS_NONE) return hidden_single_by_counts();
             for (PUZZLE_CELL& c : cells)
                 if (!single(c.elim_bits) && simplify_cell_using_digits(&c)) return true;
             return false;
@@ -141,8 +177,74 @@ void Puzzle::simplify_by_elimination_using_cell(PUZZLE_CELL* cell) {
 }
 
 // Naked singles by propagation: every single not yet propagated is taken out of its peers, pass
-// after pass until a pass changes no candidate. The propagated flag alone is not a change.
+// after pass until a pass changes no candidate; true when the first pass changed one. The
+// propagated flag alone is not a change.
 bool Puzzle::exhaustive_simple_elimination() {
+    return peers_state == PEERS_NONE ? eliminate_by_passes() : eliminate_by_worklist();
+}
+
+// The same closure from a list of the singles still to propagate. Unless a cell loses its last
+// candidate on the way, propagation reaches one closure whatever order it takes the singles in,
+// with the same cells flagged, and the first pass changes a candidate exactly when some single
+// not yet propagated still has its digit in a peer. When a cell does run dry, the order decides
+// which cell that is, so the grid is put back and the passes are replayed.
+bool Puzzle::eliminate_by_worklist() {
+    uint8_t work[N_CELLS];
+    int n = 0;
+    bool changes = false;
+    auto consider = [&](int k) {
+        const PUZZLE_CELL& c = cells[k];
+        if ((c.status & STATUS_PROPAGATED) || !single(c.elim_bits)) return;
+        work[n++] = static_cast<uint8_t>(k);
+        if (changes) return;
+        const uint32_t bits = c.elim_bits;
+        for (int i = 0; i < peer_count[k]; ++i) changes |= (cells[peer_list[k][i]].elim_bits & bits) != 0;
+    };
+    // After a propagation every single is flagged, so a hidden single found since then is the
+    // only cell to look at.
+    if (fresh_single >= 0) {
+        consider(fresh_single);
+        fresh_single = -1;
+    } else {
+        for (int k = 0; k < N_CELLS; ++k) consider(k);
+    }
+    if (!changes) {
+        for (int i = 0; i < n; ++i) cells[work[i]].status |= STATUS_PROPAGATED;
+        return false;
+    }
+    // Every change as the cell and its candidates before it, to put the grid back (each change
+    // takes at least one of the 729 candidates away).
+    uint8_t undo_cell[N_CELLS * 9];
+    uint32_t undo_bits[N_CELLS * 9];
+    int n_undo = 0;
+    // Every cell enters the list once: when found single at the start, or when it becomes single.
+    for (int next = 0; next < n; ++next) {
+        const int k = work[next];
+        const uint32_t bits = cells[k].elim_bits;
+        const uint8_t* peers = peer_list[k];
+        const int count = peer_count[k];
+        for (int i = 0; i < count; ++i) {
+            const int j = peers[i];
+            const uint32_t e = cells[j].elim_bits;
+            if (!(e & bits)) continue;
+            undo_cell[n_undo] = static_cast<uint8_t>(j);
+            undo_bits[n_undo++] = e;
+            const uint32_t left = e & ~bits;
+            cells[j].elim_bits = left;
+            if (!left) {
+                // A cell ran dry: put back what this call changed and replay the passes.
+                while (n_undo > 0) --n_undo, cells[undo_cell[n_undo]].elim_bits = undo_bits[n_undo];
+                for (int w = 0; w < next; ++w) cells[work[w]].status &= ~STATUS_PROPAGATED;
+                return eliminate_by_passes();
+            }
+            if (single(left) && !(cells[j].status & STATUS_PROPAGATED)) work[n++] = static_cast<uint8_t>(j);
+        }
+        cells[k].status |= STATUS_PROPAGATED;
+    }
+    return true;
+}
+
+bool Puzzle::eliminate_by_passes() {
     auto pass = [&] {
         bool changed = false;
         for (PUZZLE_CELL& c : cells) {
@@ -201,6 +303,54 @@ bool Puzzle::simplify_cell_using_digits(PUZZLE_CELL* cell) {
             const uint32_t bit = 1u << d;
             if ((mask & bit) && !(on_diagonal & bit)) {
                 cell->elim_bits = bit;
+                ++technique_counts[ATOM_HIDDEN_SINGLE_LINE];
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The first hidden single in cell order, as simplify_cell_using_digits finds it cell by cell, from
+// the digits held at least twice in each house: a digit of a cell is hidden in a house exactly when
+// the house holds it only once. The houses match the rings (checked when the peer lists were made).
+bool Puzzle::hidden_single_by_counts() {
+    uint32_t once[N_DIMENSIONS][9] = {}, twice[N_DIMENSIONS][9] = {};
+    const bool x = x_flag();
+    for (const PUZZLE_CELL& c : cells) {
+        const uint32_t e = c.elim_bits;
+        for (int d = DIM_GROUP; d <= DIM_COL; ++d) {
+            const int h = c.house(d);
+            twice[d][h] |= once[d][h] & e;
+            once[d][h] |= e;
+        }
+        if (x) {
+            for (int d : {DIM_DIAG, DIM_ANTI_DIAG}) {
+                if (c.house(d) != 0) continue;
+                twice[d][0] |= once[d][0] & e;
+                once[d][0] |= e;
+            }
+        }
+    }
+    for (PUZZLE_CELL& c : cells) {
+        if (single(c.elim_bits)) continue;
+        const uint32_t mask = c.elim_bits & ALL_DIGITS;
+        const uint32_t in_group = mask & ~twice[DIM_GROUP][c.group];
+        const uint32_t in_line = mask & ~(twice[DIM_ROW][c.row] & twice[DIM_COL][c.col]);
+        if (in_group | in_line) {
+            const uint32_t bit = (in_group | in_line) & (0u - (in_group | in_line));
+            c.elim_bits = bit;
+            fresh_single = static_cast<int8_t>(index_of(&c));
+            ++technique_counts[in_group & bit ? ATOM_HIDDEN_SINGLE_GROUP : ATOM_HIDDEN_SINGLE_LINE];
+            return true;
+        }
+        if (!x) continue;
+        for (int d : {DIM_DIAG, DIM_ANTI_DIAG}) {
+            if (c.house(d) != 0) continue;
+            const uint32_t hidden = mask & ~twice[d][0];
+            if (hidden) {
+                c.elim_bits = hidden & (0u - hidden);
+                fresh_single = static_cast<int8_t>(index_of(&c));
                 ++technique_counts[ATOM_HIDDEN_SINGLE_LINE];
                 return true;
             }

@@ -1,6 +1,8 @@
 // A fast exact count of the solutions of a clue set: per-digit cell sets, singles, locked candidates.
 #include "puzzle/clue_count.h"
 
+#include <cstring>
+
 namespace {
 
 // One search state: where each digit can still go, where it stands, and the cells still open.
@@ -95,16 +97,22 @@ int branch_cell(const State& s) {
     return k;
 }
 
-int search(const ClueCounter& cc, State& s, int limit) {
+int search(const ClueCounter& cc, State& s, int limit, CellSet* differs = nullptr, const int* known = nullptr) {
     if (!propagate(cc, s, cc.lock)) return 0;
-    if (s.open.empty()) return 1;
+    if (s.open.empty()) {
+        // The cells where this solution differs from the known one.
+        if (differs && s.placed)
+            for (int k = 0; k < N_CELLS; ++k)
+                if (s.placed[k] != 2u << known[k]) differs->add(k);
+        return 1;
+    }
     const int k = branch_cell(s);
     int found = 0;
     for (int d = 0; d < 9 && found < limit; ++d) {
         if (!s.cand[d].has(k)) continue;
         State next = s;
         place(next, cc, k, d);
-        found += search(cc, next, limit - found);
+        found += search(cc, next, limit - found, found ? nullptr : differs, known);
     }
     return found;
 }
@@ -120,7 +128,11 @@ bool other_than_known(const ClueCounter& cc, State& s, const int* known) {
         if (d == known[k] || !s.cand[d].has(k)) continue;
         State next = s;
         place(next, cc, k, d);
-        if (search(cc, next, 1) > 0) return true;
+        CellSet differs;
+        if (search(cc, next, 1, &differs, known) > 0) {
+            cc.remember(known, differs);
+            return true;
+        }
     }
     if (!s.cand[known[k]].has(k)) return false;
     place(s, cc, k, known[k]);
@@ -188,13 +200,24 @@ static bool load_clues(const ClueCounter& cc, const Puzzle& p, State& s, int* kn
 bool ClueCounter::second_solution(const Puzzle& p) const {
     State s;
     int known[N_CELLS];
-    return load_clues(*this, p, s, known) && other_than_known(*this, s, known);
+    uint32_t placed[N_CELLS];
+    s.placed = placed;  // every cell is placed again on the way to a solution, so it ends up whole
+    if (!load_clues(*this, p, s, known)) return false;
+    if (knows_other(known, ~s.open, CellSet{})) return true;
+    return other_than_known(*this, s, known);
 }
 
 bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b) const {
     State s;
     int known[N_CELLS];
-    if (!load_clues(*this, p, s, known) || !propagate(*this, s, lock)) return false;
+    uint32_t placed[N_CELLS];
+    s.placed = placed;
+    if (!load_clues(*this, p, s, known)) return false;
+    CellSet at;
+    if (a >= 0 && a < N_CELLS) at.add(a);
+    if (b >= 0 && b < N_CELLS) at.add(b);
+    if (knows_other(known, ~s.open, at)) return true;
+    if (!propagate(*this, s, lock)) return false;
     // Solutions that differ at a, then those that agree at a and differ at b: one search each, with
     // the known digit taken out, so the search branches where the grid is tightest.
     const int n = b == a ? 1 : 2;
@@ -203,10 +226,43 @@ bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b) const {
         if (cell < 0 || cell >= N_CELLS || !s.open.has(cell)) continue;  // a placed cell has one digit
         State next = s;
         clear_cell(next.cand[known[cell]], cell);
-        if (search(*this, next, 1) > 0) return true;
+        CellSet differs;
+        if (search(*this, next, 1, &differs, known) > 0) {
+            remember(known, differs);
+            return true;
+        }
         if (!s.cand[known[cell]].has(cell)) return false;  // no solution at all then
         place(s, *this, cell, known[cell]);
     }
+    return false;
+}
+
+CellSet ClueCounter::digit_cells(const int* known, int d) const {
+    if (!known_solution_valid || std::memcmp(known, solution, sizeof solution) != 0) {
+        std::memcpy(solution, known, sizeof solution);
+        known_solution_valid = true;
+        n_other = 0;
+        for (CellSet& c : solution_cells) c = CellSet{};
+        for (int k = 0; k < N_CELLS; ++k) solution_cells[known[k]].add(k);
+    }
+    return solution_cells[d];
+}
+
+void ClueCounter::remember(const int* known, CellSet differs) const {
+    digit_cells(known, 0);  // starts afresh when the known solution is another one
+    if (differs.empty()) return;
+    const int i = n_other < kMaxOthers ? n_other++ : static_cast<int>(next_other++ % kMaxOthers);
+    other_lo[i] = differs.lo;
+    other_hi[i] = differs.hi;
+}
+
+bool ClueCounter::knows_other(const int* known, CellSet clues, CellSet at) const {
+    digit_cells(known, 0);
+    const bool anywhere = at.empty();
+    for (int i = 0; i < n_other; ++i)
+        if (!((other_lo[i] & clues.lo) | (other_hi[i] & clues.hi)) &&
+            (anywhere || ((other_lo[i] & at.lo) | (other_hi[i] & at.hi))))
+            return true;
     return false;
 }
 

@@ -36,6 +36,7 @@ struct ClueCounter {
 
     // Takes the houses from the puzzle's cells: rows, columns, groups and, with x, the diagonals.
     explicit ClueCounter(const Puzzle& p);
+    ClueCounter() = default;  // no houses: a placeholder never asked anything
 
     // Solutions of the given digits (0 = empty, 1..9), counted up to `limit`; 0 when clues clash.
     int count(const int digits[N_CELLS], int limit) const;
@@ -52,5 +53,23 @@ struct ClueCounter {
     // Whether naked and hidden singles alone, run to the end from the candidate masks (digit d at bit d)
     // with `cell` reduced to `bit`, leave a cell without a digit or a house without a place for one.
     // When `placed` is given it receives, per cell, the digit bit the singles placed there (0: none).
+    // Second solutions found earlier, as the cells where each differs from the known solution: a
+    // clue set that holds none of those cells has that solution too, without a search. Kept for one
+    // known solution at a time. The answers are the same with or without them.
+    static constexpr int kMaxOthers = 1024;
+    mutable uint64_t other_lo[kMaxOthers];  // cells 0..63 of each remembered difference
+    mutable uint64_t other_hi[kMaxOthers];  // cells 64..80
+    mutable int n_other = 0;
+    mutable unsigned next_other = 0;
+    mutable int solution[N_CELLS] = {};
+    mutable CellSet solution_cells[9];
+    mutable bool known_solution_valid = false;
+    // The cells holding digit index d in the known solution (starting afresh for a new one).
+    CellSet digit_cells(const int* known, int d) const;
+    void remember(const int* known, CellSet differs) const;
+    // Whether a remembered solution also fits `clues` and (when `at` is not empty) differs from the
+    // known one in a cell of `at`.
+    bool knows_other(const int* known, CellSet clues, CellSet at) const;
+
     bool singles_fail(const uint32_t masks[N_CELLS], int cell, uint32_t bit, uint32_t* placed = nullptr) const;
 };
