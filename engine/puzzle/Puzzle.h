@@ -185,6 +185,7 @@ struct Puzzle {
     // run; PEERS_KEPT: built once by a generation, whose houses do not change while it runs.
     uint8_t peer_list[N_CELLS][32];
     uint8_t peer_count[N_CELLS];
+    uint64_t peer_set[N_CELLS][2];  // the same peers as cell sets
     uint8_t peers_state;
     // The one cell a hidden single has just decided, when nothing else changed since the last
     // propagation ran to its end; -1: unknown, the propagation looks at every cell.
@@ -263,7 +264,7 @@ struct Puzzle {
     bool simplify(METHOD_TYPE m);
     bool exhaustive_simple_elimination();
     bool eliminate_by_passes();
-    bool eliminate_by_worklist();
+    bool eliminate_by_sets();
     // Fills peer_list from the house rings; false (and PEERS_NONE) when a ring is broken.
     bool build_peer_lists();
     void simplify_by_elimination_using_cell(PUZZLE_CELL* cell);

@@ -86,6 +86,8 @@ bool Puzzle::build_peer_lists() {
         const PUZZLE_CELL& c = cells[k];
         if (c.group < 0 || c.group > 8 || c.row < 0 || c.row > 8 || c.col < 0 || c.col > 8) return false;
         peer_count[k] = static_cast<uint8_t>(n);
+        peer_set[k][0] = seen[0];
+        peer_set[k][1] = seen[1];
     }
     peers_state = PEERS_SOLVE;
     return true;
@@ -180,15 +182,15 @@ void Puzzle::simplify_by_elimination_using_cell(PUZZLE_CELL* cell) {
 // after pass until a pass changes no candidate; true when the first pass changed one. The
 // propagated flag alone is not a change.
 bool Puzzle::exhaustive_simple_elimination() {
-    return peers_state == PEERS_NONE ? eliminate_by_passes() : eliminate_by_worklist();
+    return peers_state == PEERS_NONE ? eliminate_by_passes() : eliminate_by_sets();
 }
 
-// The same closure from a list of the singles still to propagate. Unless a cell loses its last
-// candidate on the way, propagation reaches one closure whatever order it takes the singles in,
-// with the same cells flagged, and the first pass changes a candidate exactly when some single
-// not yet propagated still has its digit in a peer. When a cell does run dry, the order decides
-// which cell that is, so the grid is put back and the passes are replayed.
-bool Puzzle::eliminate_by_worklist() {
+// The same closure, reached on per-digit cell sets. Unless a cell loses its last candidate on the
+// way, propagation reaches one closure whatever order it takes the singles in, with the same cells
+// flagged, and the first pass changes a candidate exactly when some single not yet propagated
+// still has its digit in a peer. When a cell does run dry, the order decides which cell that is,
+// so the cells are left as they were and the passes are replayed.
+bool Puzzle::eliminate_by_sets() {
     uint8_t work[N_CELLS];
     int n = 0;
     bool changes = false;
@@ -212,35 +214,49 @@ bool Puzzle::eliminate_by_worklist() {
         for (int i = 0; i < n; ++i) cells[work[i]].status |= STATUS_PROPAGATED;
         return false;
     }
-    // Every change as the cell and its candidates before it, to put the grid back (each change
-    // takes at least one of the 729 candidates away).
-    uint8_t undo_cell[N_CELLS * 9];
-    uint32_t undo_bits[N_CELLS * 9];
-    int n_undo = 0;
-    // Every cell enters the list once: when found single at the start, or when it becomes single.
-    for (int next = 0; next < n; ++next) {
-        const int k = work[next];
-        const uint32_t bits = cells[k].elim_bits;
-        const uint8_t* peers = peer_list[k];
-        const int count = peer_count[k];
-        for (int i = 0; i < count; ++i) {
-            const int j = peers[i];
-            const uint32_t e = cells[j].elim_bits;
-            if (!(e & bits)) continue;
-            undo_cell[n_undo] = static_cast<uint8_t>(j);
-            undo_bits[n_undo++] = e;
-            const uint32_t left = e & ~bits;
-            cells[j].elim_bits = left;
-            if (!left) {
-                // A cell ran dry: put back what this call changed and replay the passes.
-                while (n_undo > 0) --n_undo, cells[undo_cell[n_undo]].elim_bits = undo_bits[n_undo];
-                for (int w = 0; w < next; ++w) cells[work[w]].status &= ~STATUS_PROPAGATED;
-                return eliminate_by_passes();
-            }
-            if (single(left) && !(cells[j].status & STATUS_PROPAGATED)) work[n++] = static_cast<uint8_t>(j);
-        }
-        cells[k].status |= STATUS_PROPAGATED;
+    // The closure on per-digit cell sets: each round takes the digit of every new single out of
+    // all its peers at once. Nothing is written to the cells until it is known that no cell ran dry.
+    uint64_t cand[9][2] = {}, prop[2] = {0, 0}, live[2] = {0, 0};
+    uint32_t other_bits = 0;
+    for (int k = 0; k < N_CELLS; ++k) {
+        const uint32_t e = cells[k].elim_bits;
+        other_bits |= e & ~ALL_DIGITS;
+        const int w = k >> 6;
+        const uint64_t m = uint64_t{1} << (k & 63);
+        for (uint32_t bit = e & ALL_DIGITS; bit; bit &= bit - 1) cand[__builtin_ctz(bit) - 1][w] |= m;
+        if (e) live[w] |= m;
+        if (cells[k].status & STATUS_PROPAGATED) prop[w] |= m;
     }
+    if (other_bits) return eliminate_by_passes();  // words that are not candidate sets: the plain passes
+    uint64_t before[9][2];
+    std::memcpy(before, cand, sizeof before);
+    const uint64_t prop_before[2] = {prop[0], prop[1]};
+    for (;;) {
+        uint64_t one[2] = {0, 0}, two[2] = {0, 0};
+        for (int d = 0; d < 9; ++d)
+            for (int w = 0; w < 2; ++w) {
+                two[w] |= one[w] & cand[d][w];
+                one[w] |= cand[d][w];
+            }
+        if ((live[0] & ~one[0]) | (live[1] & ~one[1])) return eliminate_by_passes();  // a cell ran dry
+        const uint64_t fresh[2] = {one[0] & ~two[0] & ~prop[0], one[1] & ~two[1] & ~prop[1]};
+        if (!(fresh[0] | fresh[1])) break;
+        for (int d = 0; d < 9; ++d)
+            for (int w = 0; w < 2; ++w)
+                for (uint64_t m = fresh[w] & cand[d][w]; m; m &= m - 1) {
+                    const int k = 64 * w + __builtin_ctzll(m);
+                    cand[d][0] &= ~peer_set[k][0];
+                    cand[d][1] &= ~peer_set[k][1];
+                }
+        prop[0] |= fresh[0];
+        prop[1] |= fresh[1];
+    }
+    for (int d = 0; d < 9; ++d)
+        for (int w = 0; w < 2; ++w)
+            for (uint64_t m = before[d][w] & ~cand[d][w]; m; m &= m - 1)
+                cells[64 * w + __builtin_ctzll(m)].elim_bits &= ~(2u << d);
+    for (int w = 0; w < 2; ++w)
+        for (uint64_t m = prop[w] & ~prop_before[w]; m; m &= m - 1) cells[64 * w + __builtin_ctzll(m)].status |= STATUS_PROPAGATED;
     return true;
 }
 

@@ -30,6 +30,19 @@ void for_house(PUZZLE_CELL* first, int d, F f) {
 
 bool Puzzle::remove_from_elim_bits_in_neighbors(unsigned bit, PUZZLE_CELL* a, PUZZLE_CELL* b) {
     bool removed = false;
+    if (peers_state != PEERS_NONE) {
+        // The sweeps below reach exactly the cells that see both a and b: every such cell sees a
+        // through one of a's houses. With the peer sets at hand they are one intersection.
+        const int i = index_of(a), j = index_of(b);
+        for (int w = 0; w < 2; ++w)
+            for (uint64_t m = peer_set[i][w] & peer_set[j][w]; m; m &= m - 1) {
+                PUZZLE_CELL& q = cells[64 * w + __builtin_ctzll(m)];
+                if (&q == a || &q == b || !(q.elim_bits & bit)) continue;
+                q.elim_bits &= ~bit;
+                removed = true;
+            }
+        return removed;
+    }
     // Walks the house of `from` in dimension d; cells there that see `other` lose the bit.
     auto sweep = [&](PUZZLE_CELL* from, int d, PUZZLE_CELL* other) {
         if (from->next_in_house[d] == 0) return;
