@@ -191,6 +191,7 @@ struct Puzzle {
     // propagation ran to its end; -1: unknown, the propagation looks at every cell.
     int8_t fresh_single;
     const struct ClueCounter* kept_counter;  // the clue counter of these houses while a generation runs, or null
+    const uint8_t* cancel_also;  // a helper's copy also stops when this flag of the puzzle it helps is set
 
     // clue removal state
     int32_t symmetry;  // clue pattern: 0 mirror about column 4, 1 half turn, 2 none
@@ -246,7 +247,7 @@ struct Puzzle {
     int solve(METHOD_TYPE level);
 
     // The stop flags as atomics over the plain bytes of the record (the layout stays as stored).
-    bool cancel_requested() const { return load_flag(cancelled); }
+    bool cancel_requested() const { return load_flag(cancelled) || (cancel_also && load_flag(*cancel_also)); }
     bool fill_stop_requested() const { return load_flag(fill_stopped); }
     void stop_fill() { store_flag(fill_stopped, 1); }
     // Sets (cancel) or clears (start of a generation) both flags.
@@ -343,7 +344,10 @@ struct Puzzle {
     // --- clue removal (Puzzle_clues.cpp) ---
     int construct_puzzle(UI_QUALITY quality_arg, MAP_TYPE map_arg);
     int make_puzzle(UI_QUALITY effort);
-    void make_solvable_puzzle();
+    void make_solvable_puzzle();  // set_initial_clues, then solve_drawn_clues
+    int initial_clue_count() const;
+    // Solves the drawn clues up to the difficulty's ceiling, adding clues back while they fall short.
+    void solve_drawn_clues();
     void set_initial_clues(int count);
     int remove_clues_returning_rating(long deadline, int passes);
     void set_symmetry();

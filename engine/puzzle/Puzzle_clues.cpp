@@ -7,6 +7,7 @@
 #include "puzzle/Puzzle.h"
 #include "puzzle/Puzzle_parameters.h"
 #include "puzzle/clue_count.h"
+#include "puzzle/clue_tries.h"
 #include "puzzle/set_bit_array.h"
 #include "util/comb_util.h"
 #include "util/rand_utils.h"
@@ -182,14 +183,19 @@ void Puzzle::set_initial_clues(int count) {
     next_added_clue = clue_order + picks;
 }
 
+// Every ceiling starts from a generous clue set, made solvable, then thinned toward the target.
+// A random set drawn right at a hard target (23 to 27 clues on the box map) almost never has a
+// unique solution (none in several thousand draws), so testing such sets alone would leave the
+// hard difficulties without puzzles.
+int Puzzle::initial_clue_count() const { return symmetry == 2 ? 40 : 40 + n_clues % 2; }
+
 void Puzzle::make_solvable_puzzle() {
+    set_initial_clues(initial_clue_count());
+    solve_drawn_clues();
+}
+
+void Puzzle::solve_drawn_clues() {
     const ParameterAtom& atom = clue_parameters_of(*this).ruling();
-    // Every ceiling starts from a generous clue set, made solvable, then thinned toward the target.
-    // A random set drawn right at a hard target (23 to 27 clues on the box map) almost never has a
-    // unique solution (none in several thousand draws), so testing such sets alone would leave the
-    // hard difficulties without puzzles.
-    const int count = symmetry == 2 ? 40 : 40 + n_clues % 2;
-    set_initial_clues(count);
     count_mask();
     apply_mask();
     const auto ceiling = static_cast<METHOD_TYPE>(atom.technique);
@@ -273,26 +279,44 @@ int Puzzle::make_puzzle(UI_QUALITY effort) {
     Snapshot* kept = static_cast<Snapshot*>(std::malloc(sizeof(Snapshot)));
     if (!kept) std::abort();
 
-    while (itries < tries) {
-        if (cancel_requested()) break;
-        make_solvable_puzzle();
-        int r = remove_clues_returning_rating(static_cast<long>(std::time(nullptr)) + kRemovalSeconds, 1);
-        const int givens = technique_counts[SLOT_GIVENS];
+    // One try's outcome, in try order: the best rating so far is kept, the others are tallied for
+    // the failure report.
+    auto fold = [&](int r, const int* counts) {
+        const int givens = counts[SLOT_GIVENS];
         if (r > best) {
             take(*kept, *this);
             best = r;
-            if (atom.stop_at_target && givens == n_clues) break;
+            if (atom.stop_at_target && givens == n_clues) return false;
         } else {
             if (givens < fewest) fewest = givens;
             if (givens > atom.max_n_clues)
                 ++too_many[givens <= N_CELLS ? givens : N_CELLS];
-            else if (!at_least_one_technique_for_difficulty(technique_counts))
+            else if (!at_least_one_technique_for_difficulty(counts))
                 ++wrong;
             else
                 ++unremovable;
-            for (int t = 0; t < 6; ++t) totals[t] += technique_counts[kTotalSlots[t]];
+            for (int t = 0; t < 6; ++t) totals[t] += counts[kTotalSlots[t]];
         }
         ++itries;
+        return true;
+    };
+    if (atom.stop_at_target) {
+        // Whether a try ends the search depends on the try before it: one after the other.
+        while (itries < tries) {
+            if (cancel_requested()) break;
+            make_solvable_puzzle();
+            const int r = remove_clues_returning_rating(static_cast<long>(std::time(nullptr)) + kRemovalSeconds, 1);
+            if (!fold(r, technique_counts)) break;
+        }
+    } else {
+        // Every try is run, and a try's random draws do not depend on what earlier tries found:
+        // they are drawn here in order and solved on as many threads as the machine spares. Each
+        // outcome is brought into this puzzle's cells and counts before it is folded, so what stays
+        // behind is what one thread would have left.
+        run_clue_tries(*this, tries, [&](int r) {
+            if (cancel_requested()) return false;
+            return fold(r, technique_counts);
+        });
     }
 
     if (best > 0) {
