@@ -33,6 +33,10 @@ bool Puzzle::simplify_x_chain_zorvat(int limit) {
     const int n = x_flag() ? N_DIMENSIONS : DIM_DIAG;
     for (int d = 1; d <= 9; ++d) {
         const unsigned bit = 1u << d;
+        // A pair that is the strong link of two houses (a group and a line) starts the same search
+        // twice; the house only names the kind of a chain that is found, so a pair that found
+        // nothing from one house finds nothing from the other.
+        uint64_t tried[N_CELLS][2] = {};
         for (int dim = DIM_GROUP; dim < n; ++dim) {
             const int n_houses = dim >= DIM_DIAG ? 1 : 9;
             for (int h = 0; h < n_houses; ++h) {
@@ -53,6 +57,9 @@ bool Puzzle::simplify_x_chain_zorvat(int limit) {
                 for (int k = 0; k < 2; ++k) {
                     PUZZLE_CELL* start = ends[k];
                     PUZZLE_CELL* last = ends[1 - k];
+                    const int si = index_of(start), li = index_of(last);
+                    if (tried[si][li >> 6] >> (li & 63) & 1) continue;
+                    tried[si][li >> 6] |= uint64_t{1} << (li & 63);
                     mark(start);
                     mark(last);
                     const bool ok =
@@ -73,6 +80,14 @@ bool Puzzle::x_chain_extend(unsigned bit, int n_dims, int length, PUZZLE_CELL* s
     if (length >= max_length) return false;
     int dims[N_DIMENSIONS];
     const int h = search_houses(*this, last, dims);
+    // A cell that shares two houses with the last one is met twice. A search that fails leaves
+    // the marks and candidates as it found them, so the second search from it would fail again.
+    uint64_t tried[2] = {0, 0};
+    auto first_time = [&tried](int k) {
+        const bool fresh = !(tried[k >> 6] >> (k & 63) & 1);
+        tried[k >> 6] |= uint64_t{1} << (k & 63);
+        return fresh;
+    };
 
     if (weak_next) {
         // Any other holder of the digit that sees the last cell: if the last cell is the digit, it is not.
@@ -80,7 +95,7 @@ bool Puzzle::x_chain_extend(unsigned bit, int n_dims, int length, PUZZLE_CELL* s
             const int d = dims[i];
             if (last->next_in_house[d] == 0) continue;
             for (PUZZLE_CELL* q = last->next(d); q != last; q = q->next(d)) {
-                if (marked(q) || !(q->elim_bits & bit)) continue;
+                if (marked(q) || !(q->elim_bits & bit) || !first_time(index_of(q))) continue;
                 mark(q);
                 const bool ok = x_chain_extend(bit, n_dims, length + 1, start, q, false, limit, first_dim);
                 unmark(q);
@@ -101,7 +116,7 @@ bool Puzzle::x_chain_extend(unsigned bit, int n_dims, int length, PUZZLE_CELL* s
                 p = q;
                 ++others;
             }
-        if (others != 1 || marked(p)) continue;
+        if (others != 1 || marked(p) || !first_time(index_of(p))) continue;
 
         // The chain now begins and ends with a strong link, so start or p holds the digit.
         if (remove_from_elim_bits_in_neighbors(bit, start, p)) {
@@ -173,11 +188,16 @@ bool Puzzle::do_next_xy_chain_link(int depth, bool first_link, bool parity, unsi
     if (depth > 8 || last.n_dims == 0) return false;
     PUZZLE_CELL* const s = &cells[start.cell_index];
     PUZZLE_CELL* const l = &cells[last.cell_index];
+    uint64_t tried[2] = {0, 0};
     for (int i = 0; i < last.n_dims; ++i) {
         const int d = last.dims[i];
         if (l->next_in_house[d] == 0) continue;
         for (PUZZLE_CELL* q = l->next(d); q != l; q = q->next(d)) {
             if (marked(q) || !(q->elim_bits & link_bit) || !bivalue(q)) continue;
+            // Met again through a second house shared with the last cell: its search failed already.
+            const int qk = index_of(q);
+            if (tried[qk >> 6] >> (qk & 63) & 1) continue;
+            tried[qk >> 6] |= uint64_t{1} << (qk & 63);
             if (!parity) {
                 // Every other link must be strong: judged in the first house of the last cell holding q.
                 int k = 0;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -69,7 +70,14 @@ struct Helper {
     explicit Helper(const Puzzle& from) {
         p = static_cast<Puzzle*>(std::malloc(sizeof(Puzzle)));
         if (!p) std::abort();
-        std::memcpy(static_cast<void*>(p), &from, sizeof(Puzzle));
+        // Everything but the stop flags, which another thread may be setting: the copy's own stay
+        // clear, and it reads the helped puzzle's through cancel_also.
+        constexpr size_t flags = offsetof(Puzzle, cancelled), after = offsetof(Puzzle, deadline_ms);
+        static_assert(offsetof(Puzzle, fill_stopped) < after && offsetof(Puzzle, spare_flags) < after);
+        std::memcpy(static_cast<void*>(p), &from, flags);
+        std::memset(reinterpret_cast<char*>(p) + flags, 0, after - flags);
+        std::memcpy(reinterpret_cast<char*>(p) + after, reinterpret_cast<const char*>(&from) + after,
+                    sizeof(Puzzle) - after);
         auto move = [&](PUZZLE_CELL* c) { return c ? p->cells + (c - from.cells) : nullptr; };
         for (auto& dim : p->first_in_dim)
             for (PUZZLE_CELL*& c : dim) c = move(c);
