@@ -183,13 +183,13 @@ struct Puzzle {
     // The cells the house rings reach from each cell, each once, for the naked-single propagation.
     // PEERS_NONE: not built (propagation walks the rings); PEERS_SOLVE: built by solve for its own
     // run; PEERS_KEPT: built once by a generation, whose houses do not change while it runs.
-    uint8_t peer_list[N_CELLS][32];
+    uint8_t peer_list[N_CELLS][40];  // at most 8 in each of five houses
     uint8_t peer_count[N_CELLS];
     uint64_t peer_set[N_CELLS][2];  // the same peers as cell sets
     uint8_t peers_state;
-    // The one cell a hidden single has just decided, when nothing else changed since the last
-    // propagation ran to its end; -1: unknown, the propagation looks at every cell.
-    int8_t fresh_single;
+    // One more than the cell a hidden single has just decided, when nothing else changed since the
+    // last propagation ran to its end; 0: unknown, the propagation looks at every cell.
+    uint8_t fresh_single;
     const struct ClueCounter* kept_counter;  // the clue counter of these houses while a generation runs, or null
     const uint8_t* cancel_also;  // a helper's copy also stops when this flag of the puzzle it helps is set
 

@@ -51,7 +51,7 @@ int Puzzle::solve(METHOD_TYPE level) {
     for (const PUZZLE_CELL& c : cells) givens += (c.status & STATUS_CLUE) != 0;
     technique_counts[SLOT_GIVENS] = givens;
     if (peers_state != PEERS_KEPT) build_peer_lists();
-    fresh_single = -1;
+    fresh_single = 0;
     int r = solve_by_recursion(level);
     technique_counts[SLOT_UNSOLVED] = r != SOLVED;
     for (PUZZLE_CELL& c : cells) c.status &= STATUS_CLUE;
@@ -78,7 +78,7 @@ bool Puzzle::build_peer_lists() {
                 if (++steps > 8 || cells[j].house(d) != cells[k].house(d)) return false;
                 if (seen[j >> 6] >> (j & 63) & 1) continue;
                 seen[j >> 6] |= uint64_t{1} << (j & 63);
-                if (n == 32) return false;
+                if (n == 40) return false;
                 peer_list[k][n++] = static_cast<uint8_t>(j);
             }
             if (steps != 8) return false;
@@ -204,9 +204,9 @@ bool Puzzle::eliminate_by_sets() {
     };
     // After a propagation every single is flagged, so a hidden single found since then is the
     // only cell to look at.
-    if (fresh_single >= 0) {
-        consider(fresh_single);
-        fresh_single = -1;
+    if (fresh_single > 0) {
+        consider(fresh_single - 1);
+        fresh_single = 0;
     } else {
         for (int k = 0; k < N_CELLS; ++k) consider(k);
     }
@@ -356,7 +356,7 @@ bool Puzzle::hidden_single_by_counts() {
         if (in_group | in_line) {
             const uint32_t bit = (in_group | in_line) & (0u - (in_group | in_line));
             c.elim_bits = bit;
-            fresh_single = static_cast<int8_t>(index_of(&c));
+            fresh_single = static_cast<uint8_t>(index_of(&c) + 1);
             ++technique_counts[in_group & bit ? ATOM_HIDDEN_SINGLE_GROUP : ATOM_HIDDEN_SINGLE_LINE];
             return true;
         }
@@ -366,7 +366,7 @@ bool Puzzle::hidden_single_by_counts() {
             const uint32_t hidden = mask & ~twice[d][0];
             if (hidden) {
                 c.elim_bits = hidden & (0u - hidden);
-                fresh_single = static_cast<int8_t>(index_of(&c));
+                fresh_single = static_cast<uint8_t>(index_of(&c) + 1);
                 ++technique_counts[ATOM_HIDDEN_SINGLE_LINE];
                 return true;
             }

@@ -21,6 +21,7 @@ constexpr long kRemovalSeconds = 600;  // wall-clock bound of one thinning run
 
 // The generations running in this process: the machine's threads are shared out among them.
 std::atomic<int> running{0};
+std::atomic<int> thread_limit{0};
 
 // What a try's random draw leaves in the puzzle: every cell's status and candidates, and the order
 // in which clues are added back.
@@ -121,7 +122,8 @@ void run_clue_tries(Puzzle& p, int tries, const std::function<bool(int)>& fold) 
             p.set_initial_clues(p.initial_clue_count());
             capture(p, draws[i]);
         }
-        const int share = std::clamp(machine / std::max(1, running.load()), 1, std::min(kMaxThreads, n));
+        const int limit = thread_limit.load() > 0 ? thread_limit.load() : kMaxThreads;
+        const int share = std::clamp(machine / std::max(1, running.load()), 1, std::min({limit, kMaxThreads, n}));
         while (static_cast<int>(helpers.size()) < share) helpers.push_back(std::make_unique<Helper>(p));
         std::atomic<int> next{0};
         auto work = [&](Helper& h) {
@@ -146,3 +148,5 @@ void run_clue_tries(Puzzle& p, int tries, const std::function<bool(int)>& fold) 
         }
     }
 }
+
+void set_clue_try_threads(int n) { thread_limit.store(n > 0 ? n : 0); }

@@ -11,3 +11,7 @@
 // technique counts are set to what that try left behind; fold returns false to stop. The outcomes do
 // not depend on the number of threads.
 void run_clue_tries(Puzzle& p, int tries, const std::function<bool(int)>& fold);
+
+// Test and benchmark hook (not exported): at most n threads per generation from now on, in the
+// whole process; 0 (the start) lets the machine decide.
+void set_clue_try_threads(int n);
