@@ -191,6 +191,14 @@ struct Puzzle {
     // last propagation ran to its end; 0: unknown, the propagation looks at every cell.
     uint8_t fresh_single;
     const struct ClueCounter* kept_counter;  // the clue counter of these houses while a generation runs, or null
+    // Fish searches that found nothing, per digit: the digit's state then (the cells holding it, and
+    // those of them with no other candidate) and, by bit, the searches that failed in it. A search
+    // reads nothing else that changes while the houses stay, so in the same state it fails again.
+    // Slot 0: Franken fish; 1: finned fish (bit g: fins in group g); 2 + k - 2: basic fish of size k.
+    struct FishMemo {
+        uint64_t state[9][4];
+        uint16_t failed[9];
+    } fish_memo[5];
     const uint8_t* cancel_also;  // a helper's copy also stops when this flag of the puzzle it helps is set
 
     // clue removal state
@@ -284,6 +292,10 @@ struct Puzzle {
 
     // --- fish (Puzzle_fish.cpp, Puzzle_franken_fish.cpp, Puzzle_finned_fish.cpp) ---
     bool simplify_once_fish_methods(METHOD_TYPE m);
+    // Each digit's state as fish searches read it (four words per digit), for the memo above.
+    void digit_states(uint64_t states[9][4]) const;
+    bool fish_failed_before(int slot, int digit, const uint64_t* state, int search) const;
+    void note_fish_failure(int slot, int digit, const uint64_t* state, int search);
     int determine_unsolved_houses_for_digit(DIMENSION dim, int* houses, unsigned bit);
     void sort_unsolved_digits(int* digits, int* counts);
     void sort_unsolved_digits(int* digits, int* counts, int group);

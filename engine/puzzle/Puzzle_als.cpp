@@ -143,7 +143,7 @@ bool Puzzle::do_ALS_in_dim_with_restricted_common_in_grp(DIMENSION dim, PUZZLE_C
     for (int k = 1; k <= n; ++k) {
         const int count = n_combinations(n, k);
         for (int i = 0; i < count; ++i) {
-            set.digits = mate->elim_bits | take(set, 1, list, combination_for_combnumber(n, k, i), k);
+            set.digits = mate->elim_bits | take(set, 1, list, comb_at(n, k, i), k);
             set.n_cells = k + 1;
             if ((set.digits & z) && n_digits(set.digits) == k + 2 &&
                 remove_from_elim_bits_in_neighbors(z, v, set))
@@ -217,7 +217,7 @@ bool Puzzle::do_ALS_in_dim_with_restricted_common_in_grp(DIMENSION dim, PUZZLE_C
     for (int k = 1; k <= n; ++k) {
         const int count = n_combinations(n, k);
         for (int i = 0; i < count; ++i) {
-            const uint32_t digits = pair_digits | take(set, 2, list, combination_for_combnumber(n, k, i), k);
+            const uint32_t digits = pair_digits | take(set, 2, list, comb_at(n, k, i), k);
             if (n_digits(digits) != k + 3) continue;
             set.digits = digits;
             set.n_cells = k + 2;

@@ -68,6 +68,9 @@ bool Puzzle::simplify_fins_rows_cols() {
         if (counts[i] >= MIN_FINNED_DIGIT_CELLS) retained[n_retained++] = digits[i];
     retained[n_retained] = 0;
     if (n_retained == 0) return false;
+    const bool memo = peers_state != PEERS_NONE;
+    uint64_t states[9][4];
+    if (memo) digit_states(states);
 
     for (int g = 0; g < 9; ++g) {
         PUZZLE_CELL* start = first_in_dim[DIM_GROUP][g];
@@ -80,6 +83,7 @@ bool Puzzle::simplify_fins_rows_cols() {
 
         for (int* d = first; *d != 0; ++d) {
             const unsigned bit = 1u << *d;
+            if (memo && fish_failed_before(1, *d, states[*d - 1], g)) continue;
             PUZZLE_CELL* f[9];
             int n = 0;
             PUZZLE_CELL* c = start;
@@ -117,6 +121,7 @@ bool Puzzle::simplify_fins_rows_cols() {
                     }
                 }
             }
+            if (memo) note_fish_failure(1, *d, states[*d - 1], g);
         }
     }
     return false;
@@ -186,7 +191,7 @@ bool Puzzle::rows_and_cols_with_fins_for_digit(unsigned bit, DIMENSION base_dim,
         // the lines meeting it come first, so no later cover starts with one.
         unsigned covers[126];  // C(9, 4), the most there can be
         for (int j = 0; j < n_cover_sets; ++j) {
-            const int* comb = combination_for_combnumber(n_cover, k, j);
+            const int* comb = comb_at(n_cover, k, j);
             if (!meets_group(*this, cover_dim, cover_houses[comb[0]], fin_group)) {
                 n_cover_sets = j;
                 break;
@@ -196,7 +201,7 @@ bool Puzzle::rows_and_cols_with_fins_for_digit(unsigned bit, DIMENSION base_dim,
         for (int i = 0; i < n_base_sets; ++i) {
             const unsigned base =
                 required |
-                fish::picked(base_houses + 1, combination_for_combnumber(n_base - 1, k - 1, i), k - 1);
+                fish::picked(base_houses + 1, comb_at(n_base - 1, k - 1, i), k - 1);
             // The cover must hold every crossing line on which the base has the digit; when k listed
             // lines cannot, no cover of this base passes and the scan below would find nothing.
             unsigned needed = 0;

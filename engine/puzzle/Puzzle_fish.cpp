@@ -1,4 +1,6 @@
 // Basic fish over rows and columns (X-wing, swordfish, jellyfish), with the digit order and house lists.
+#include <cstring>
+
 #include "puzzle/Puzzle.h"
 #include "puzzle/Puzzle_fish_lines.h"
 #include "util/insertion_sort.h"
@@ -42,16 +44,52 @@ void Puzzle::sort_unsolved_digits(int* digits, int* counts, int group) {
     count_and_sort(*this, n, digits, counts, group);
 }
 
+void Puzzle::digit_states(uint64_t states[9][4]) const {
+    std::memset(states, 0, sizeof(uint64_t) * 9 * 4);
+    for (int k = 0; k < N_CELLS; ++k) {
+        const uint32_t e = cells[k].elim_bits;
+        const uint64_t m = uint64_t{1} << (k & 63);
+        const int w = k >> 6;
+        const bool solved = n_digits(e) == 1;
+        for (uint32_t b = e & ALL_DIGITS; b; b &= b - 1) {
+            uint64_t* s = states[__builtin_ctz(b) - 1];
+            s[w] |= m;
+            if (solved) s[2 + w] |= m;
+        }
+    }
+}
+
+bool Puzzle::fish_failed_before(int slot, int digit, const uint64_t* state, int search) const {
+    const FishMemo& memo = fish_memo[slot];
+    return (memo.failed[digit - 1] >> search & 1) && std::memcmp(memo.state[digit - 1], state, 4 * sizeof(uint64_t)) == 0;
+}
+
+void Puzzle::note_fish_failure(int slot, int digit, const uint64_t* state, int search) {
+    FishMemo& memo = fish_memo[slot];
+    if (std::memcmp(memo.state[digit - 1], state, 4 * sizeof(uint64_t)) != 0) {
+        std::memcpy(memo.state[digit - 1], state, 4 * sizeof(uint64_t));
+        memo.failed[digit - 1] = 0;
+    }
+    memo.failed[digit - 1] |= static_cast<uint16_t>(1u << search);
+}
+
 bool Puzzle::simplify_once_fish_methods(METHOD_TYPE m) {
     int digits[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     int counts[9];
     sort_unsolved_digits(digits, counts);
+    // The memo of failed searches is kept only while the houses cannot change (a solve, a generation).
+    const bool memo = peers_state != PEERS_NONE;
+    const int slot = m == METHOD_FRANKEN_FISH ? 0 : m == METHOD_SWORDFISH ? 3 : m == METHOD_JELLYFISH ? 4 : 2;
+    uint64_t states[9][4];
+    if (memo) digit_states(states);
     // Digits held by four unsolved cells or fewer are left to the simpler techniques.
     int i0 = 0;
     while (i0 < 9 && counts[i0] <= 4) ++i0;
 
     for (int i = i0; i < 9; ++i) {
         const unsigned bit = 1u << digits[i];
+        const uint64_t* state = states[digits[i] - 1];
+        if (memo && fish_failed_before(slot, digits[i], state, 0)) continue;
         int houses[3][9];
         const int n_rows = determine_unsolved_houses_for_digit(DIM_ROW, houses[DIM_ROW], bit);
         const int n_cols = determine_unsolved_houses_for_digit(DIM_COL, houses[DIM_COL], bit);
@@ -63,6 +101,7 @@ bool Puzzle::simplify_once_fish_methods(METHOD_TYPE m) {
                                                          houses[DIM_COL])) {
             return true;
         }
+        if (memo) note_fish_failure(slot, digits[i], state, 0);
     }
     return false;
 }
@@ -81,12 +120,12 @@ bool Puzzle::simplify_once_rows_and_cols_for_digit(METHOD_TYPE m, unsigned bit, 
     // those all lie on the cover, so most pairs are told apart by one test before the full one.
     unsigned col_sets[126], col_spans[126];  // C(9, 4), the most there can be
     for (int j = 0; j < n_col_sets; ++j) {
-        col_sets[j] = fish::picked(cols, combination_for_combnumber(n_cols, k, j), k);
+        col_sets[j] = fish::picked(cols, comb_at(n_cols, k, j), k);
         col_spans[j] = 0;
         fish::for_each_member(col_sets[j], [&](int col) { col_spans[j] |= at.of(DIM_COL, col); });
     }
     for (int i = 0; i < n_row_sets; ++i) {
-        const unsigned row_set = fish::picked(rows, combination_for_combnumber(n_rows, k, i), k);
+        const unsigned row_set = fish::picked(rows, comb_at(n_rows, k, i), k);
         unsigned row_span = 0;
         fish::for_each_member(row_set, [&](int row) { row_span |= at.of(DIM_ROW, row); });
         for (int j = 0; j < n_col_sets; ++j) {

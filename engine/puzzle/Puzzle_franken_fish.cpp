@@ -20,7 +20,7 @@ constexpr int MAX_SETS = 126;  // C(9, 4): the most combinations any shape draws
 // Every k-combination of a house list, as sets of house numbers, in combination-number order.
 int all_sets(const int* houses, int n, int k, unsigned* sets) {
     const int count = n_combinations(n, k);
-    for (int i = 0; i < count; ++i) sets[i] = fish::picked(houses, combination_for_combnumber(n, k, i), k);
+    for (int i = 0; i < count; ++i) sets[i] = fish::picked(houses, comb_at(n, k, i), k);
     return count;
 }
 

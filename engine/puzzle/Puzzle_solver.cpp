@@ -50,7 +50,10 @@ int Puzzle::solve(METHOD_TYPE level) {
     int givens = 0;
     for (const PUZZLE_CELL& c : cells) givens += (c.status & STATUS_CLUE) != 0;
     technique_counts[SLOT_GIVENS] = givens;
-    if (peers_state != PEERS_KEPT) build_peer_lists();
+    if (peers_state != PEERS_KEPT) {
+        build_peer_lists();
+        std::memset(fish_memo, 0, sizeof fish_memo);  // houses may differ from the last solve's
+    }
     fresh_single = 0;
     int r = solve_by_recursion(level);
     technique_counts[SLOT_UNSOLVED] = r != SOLVED;

@@ -25,7 +25,7 @@ bool Puzzle::simplify_once_over_dim(METHOD_TYPE m) {
         for (int k = 2; k <= n - 2; ++k) {
             const int count = n_combinations(n, k);
             for (int i = 0; i < count; ++i) {
-                const int* comb = combination_for_combnumber(n, k, i);
+                const int* comb = comb_at(n, k, i);
                 uint32_t chosen = 0;
                 for (int j = 0; j < k; ++j) chosen |= digit_bits[comb[j]];
                 int holders = 0;
