@@ -187,6 +187,14 @@ struct Puzzle {
     uint8_t peer_count[N_CELLS];
     uint64_t peer_set[N_CELLS][2];  // the same peers as cell sets
     uint8_t peers_state;
+    // The candidates as per-digit cell sets, as the last propagation left them, with the cells it
+    // had flagged and the candidate words it saw; valid only within one solve.
+    struct SinglesSets {
+        uint64_t cand[9][2];
+        uint64_t prop[2];
+        uint16_t shadow[N_CELLS];
+        bool valid;
+    } singles_sets;
     // One more than the cell a hidden single has just decided, when nothing else changed since the
     // last propagation ran to its end; 0: unknown, the propagation looks at every cell.
     uint8_t fresh_single;
@@ -194,11 +202,12 @@ struct Puzzle {
     // Fish searches that found nothing, per digit: the digit's state then (the cells holding it, and
     // those of them with no other candidate) and, by bit, the searches that failed in it. A search
     // reads nothing else that changes while the houses stay, so in the same state it fails again.
-    // Slot 0: Franken fish; 1: finned fish (bit g: fins in group g); 2 + k - 2: basic fish of size k.
+    // Slot 0: Franken fish; 1: finned fish (bit g: fins in group g); 2 + k - 2: basic fish of size k;
+    // 5: X-chains; 6: turbot fish (chains read only where the digit is, and the chain marks).
     struct FishMemo {
         uint64_t state[9][4];
         uint16_t failed[9];
-    } fish_memo[5];
+    } fish_memo[7];
     const uint8_t* cancel_also;  // a helper's copy also stops when this flag of the puzzle it helps is set
 
     // clue removal state

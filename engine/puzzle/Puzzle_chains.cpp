@@ -31,8 +31,16 @@ int search_houses(const Puzzle& p, const PUZZLE_CELL* cell, int* dims) {
 
 bool Puzzle::simplify_x_chain_zorvat(int limit) {
     const int n = x_flag() ? N_DIMENSIONS : DIM_DIAG;
+    // A digit whose chains found nothing is passed over while its cells stay as they were; cells
+    // marked before the search (a player's answers) would change what it finds, so then no memo.
+    bool memo = peers_state != PEERS_NONE;
+    for (const PUZZLE_CELL& c : cells) memo = memo && !marked(&c);
+    const int slot = limit > 0 ? 6 : 5;
+    uint64_t states[9][4];
+    if (memo) digit_states(states);
     for (int d = 1; d <= 9; ++d) {
         const unsigned bit = 1u << d;
+        if (memo && fish_failed_before(slot, d, states[d - 1], 0)) continue;
         // A pair that is the strong link of two houses (a group and a line) starts the same search
         // twice; the house only names the kind of a chain that is found, so a pair that found
         // nothing from one house finds nothing from the other.
@@ -70,6 +78,7 @@ bool Puzzle::simplify_x_chain_zorvat(int limit) {
                 }
             }
         }
+        if (memo) note_fish_failure(slot, d, states[d - 1], 0);
     }
     return false;
 }

@@ -55,6 +55,7 @@ int Puzzle::solve(METHOD_TYPE level) {
         std::memset(fish_memo, 0, sizeof fish_memo);  // houses may differ from the last solve's
     }
     fresh_single = 0;
+    singles_sets.valid = false;
     int r = solve_by_recursion(level);
     technique_counts[SLOT_UNSOLVED] = r != SOLVED;
     for (PUZZLE_CELL& c : cells) c.status &= STATUS_CLUE;
@@ -194,73 +195,106 @@ bool Puzzle::exhaustive_simple_elimination() {
 // still has its digit in a peer. When a cell does run dry, the order decides which cell that is,
 // so the cells are left as they were and the passes are replayed.
 bool Puzzle::eliminate_by_sets() {
-    uint8_t work[N_CELLS];
-    int n = 0;
-    bool changes = false;
-    auto consider = [&](int k) {
-        const PUZZLE_CELL& c = cells[k];
-        if ((c.status & STATUS_PROPAGATED) || !single(c.elim_bits)) return;
-        work[n++] = static_cast<uint8_t>(k);
-        if (changes) return;
-        const uint32_t bits = c.elim_bits;
-        for (int i = 0; i < peer_count[k]; ++i) changes |= (cells[peer_list[k][i]].elim_bits & bits) != 0;
-    };
-    // After a propagation every single is flagged, so a hidden single found since then is the
-    // only cell to look at.
-    if (fresh_single > 0) {
-        consider(fresh_single - 1);
-        fresh_single = 0;
-    } else {
-        for (int k = 0; k < N_CELLS; ++k) consider(k);
-    }
-    if (!changes) {
-        for (int i = 0; i < n; ++i) cells[work[i]].status |= STATUS_PROPAGATED;
-        return false;
-    }
-    // The closure on per-digit cell sets: each round takes the digit of every new single out of
-    // all its peers at once. Nothing is written to the cells until it is known that no cell ran dry.
-    uint64_t cand[9][2] = {}, prop[2] = {0, 0}, live[2] = {0, 0};
-    uint32_t other_bits = 0;
-    for (int k = 0; k < N_CELLS; ++k) {
+    SinglesSets& z = singles_sets;
+    const auto bit_of = [](int k) { return uint64_t{1} << (k & 63); };
+    // Bring the sets up to the cells: rebuilt when unknown, else only the cells that changed since
+    // the last call. After a propagation every single is flagged, so a hidden single found since
+    // then is the only cell that can have changed.
+    auto refresh = [&](int k) {
         const uint32_t e = cells[k].elim_bits;
-        other_bits |= e & ~ALL_DIGITS;
+        if (e == z.shadow[k]) return true;
+        if (e & ~ALL_DIGITS) return false;
         const int w = k >> 6;
-        const uint64_t m = uint64_t{1} << (k & 63);
-        for (uint32_t bit = e & ALL_DIGITS; bit; bit &= bit - 1) cand[__builtin_ctz(bit) - 1][w] |= m;
-        if (e) live[w] |= m;
-        if (cells[k].status & STATUS_PROPAGATED) prop[w] |= m;
+        for (uint32_t b = (z.shadow[k] ^ e) & ALL_DIGITS; b; b &= b - 1) z.cand[__builtin_ctz(b) - 1][w] ^= bit_of(k);
+        z.shadow[k] = static_cast<uint16_t>(e);
+        return true;
+    };
+    bool sound = true;
+    if (!z.valid) {
+        // A solve starts with open cells holding every digit: those go into all nine sets at once.
+        uint64_t cand[9][2] = {}, full[2] = {0, 0}, prop[2] = {0, 0};
+        for (int k = 0; k < N_CELLS; ++k) {
+            const uint32_t e = cells[k].elim_bits;
+            const int w = k >> 6;
+            z.shadow[k] = static_cast<uint16_t>(e);
+            if (cells[k].status & STATUS_PROPAGATED) prop[w] |= bit_of(k);
+            if (e == ALL_DIGITS) {
+                full[w] |= bit_of(k);
+                continue;
+            }
+            sound &= (e & ~ALL_DIGITS) == 0;
+            for (uint32_t b = e & ALL_DIGITS; b; b &= b - 1) cand[__builtin_ctz(b) - 1][w] |= bit_of(k);
+        }
+        for (int d = 0; d < 9; ++d) z.cand[d][0] = cand[d][0] | full[0], z.cand[d][1] = cand[d][1] | full[1];
+        z.prop[0] = prop[0];
+        z.prop[1] = prop[1];
+    } else if (fresh_single > 0) {
+        sound = refresh(fresh_single - 1);
+    } else {
+        for (int k = 0; k < N_CELLS; ++k) sound &= refresh(k);
     }
-    if (other_bits) return eliminate_by_passes();  // words that are not candidate sets: the plain passes
-    uint64_t before[9][2];
-    std::memcpy(before, cand, sizeof before);
-    const uint64_t prop_before[2] = {prop[0], prop[1]};
-    for (;;) {
-        uint64_t one[2] = {0, 0}, two[2] = {0, 0};
+    fresh_single = 0;
+    z.valid = sound;
+    if (!sound) return eliminate_by_passes();  // words that are not candidate sets: the plain passes
+
+    uint64_t one[2] = {0, 0}, two[2] = {0, 0};
+    auto count = [&] {
+        one[0] = one[1] = two[0] = two[1] = 0;
         for (int d = 0; d < 9; ++d)
             for (int w = 0; w < 2; ++w) {
-                two[w] |= one[w] & cand[d][w];
-                one[w] |= cand[d][w];
+                two[w] |= one[w] & z.cand[d][w];
+                one[w] |= z.cand[d][w];
             }
-        if ((live[0] & ~one[0]) | (live[1] & ~one[1])) return eliminate_by_passes();  // a cell ran dry
-        const uint64_t fresh[2] = {one[0] & ~two[0] & ~prop[0], one[1] & ~two[1] & ~prop[1]};
-        if (!(fresh[0] | fresh[1])) break;
+    };
+    count();
+    const uint64_t live[2] = {one[0], one[1]};  // cells with a candidate: none of them may run dry
+    uint64_t fresh[2] = {one[0] & ~two[0] & ~z.prop[0], one[1] & ~two[1] & ~z.prop[1]};
+    // The first pass changes a candidate exactly when a single not yet propagated has its digit in a peer.
+    bool changes = false;
+    for (int d = 0; d < 9 && !changes; ++d)
+        for (int w = 0; w < 2 && !changes; ++w)
+            for (uint64_t m = fresh[w] & z.cand[d][w]; m && !changes; m &= m - 1) {
+                const int k = 64 * w + __builtin_ctzll(m);
+                changes = ((z.cand[d][0] & peer_set[k][0]) | (z.cand[d][1] & peer_set[k][1])) != 0;
+            }
+    const uint64_t prop_before[2] = {z.prop[0], z.prop[1]};
+    if (changes) {
+        // The closure: each round takes the digit of every new single out of all its peers at
+        // once. Nothing is written to the cells until it is known that no cell ran dry.
+        uint64_t before[9][2];
+        std::memcpy(before, z.cand, sizeof before);
+        while (fresh[0] | fresh[1]) {
+            for (int d = 0; d < 9; ++d)
+                for (int w = 0; w < 2; ++w)
+                    for (uint64_t m = fresh[w] & z.cand[d][w]; m; m &= m - 1) {
+                        const int k = 64 * w + __builtin_ctzll(m);
+                        z.cand[d][0] &= ~peer_set[k][0];
+                        z.cand[d][1] &= ~peer_set[k][1];
+                    }
+            z.prop[0] |= fresh[0];
+            z.prop[1] |= fresh[1];
+            count();
+            if ((live[0] & ~one[0]) | (live[1] & ~one[1])) {
+                z.valid = false;  // a cell ran dry: the cells are as they were; replay the passes
+                return eliminate_by_passes();
+            }
+            fresh[0] = one[0] & ~two[0] & ~z.prop[0];
+            fresh[1] = one[1] & ~two[1] & ~z.prop[1];
+        }
         for (int d = 0; d < 9; ++d)
             for (int w = 0; w < 2; ++w)
-                for (uint64_t m = fresh[w] & cand[d][w]; m; m &= m - 1) {
+                for (uint64_t m = before[d][w] & ~z.cand[d][w]; m; m &= m - 1) {
                     const int k = 64 * w + __builtin_ctzll(m);
-                    cand[d][0] &= ~peer_set[k][0];
-                    cand[d][1] &= ~peer_set[k][1];
+                    cells[k].elim_bits &= ~(2u << d);
+                    z.shadow[k] = static_cast<uint16_t>(cells[k].elim_bits);
                 }
-        prop[0] |= fresh[0];
-        prop[1] |= fresh[1];
+    } else {
+        z.prop[0] |= fresh[0];
+        z.prop[1] |= fresh[1];
     }
-    for (int d = 0; d < 9; ++d)
-        for (int w = 0; w < 2; ++w)
-            for (uint64_t m = before[d][w] & ~cand[d][w]; m; m &= m - 1)
-                cells[64 * w + __builtin_ctzll(m)].elim_bits &= ~(2u << d);
     for (int w = 0; w < 2; ++w)
-        for (uint64_t m = prop[w] & ~prop_before[w]; m; m &= m - 1) cells[64 * w + __builtin_ctzll(m)].status |= STATUS_PROPAGATED;
-    return true;
+        for (uint64_t m = z.prop[w] & ~prop_before[w]; m; m &= m - 1) cells[64 * w + __builtin_ctzll(m)].status |= STATUS_PROPAGATED;
+    return changes;
 }
 
 bool Puzzle::eliminate_by_passes() {

@@ -242,6 +242,7 @@ CellSet ClueCounter::digit_cells(const int* known, int d) const {
         std::memcpy(solution, known, sizeof solution);
         known_solution_valid = true;
         n_other = 0;
+        std::memset(n_by_cell, 0, sizeof n_by_cell);
         for (CellSet& c : solution_cells) c = CellSet{};
         for (int k = 0; k < N_CELLS; ++k) solution_cells[known[k]].add(k);
     }
@@ -254,15 +255,33 @@ void ClueCounter::remember(const int* known, CellSet differs) const {
     const int i = n_other < kMaxOthers ? n_other++ : static_cast<int>(next_other++ % kMaxOthers);
     other_lo[i] = differs.lo;
     other_hi[i] = differs.hi;
+    for (CellSet rest = differs; !rest.empty();) {
+        const int k = rest.first();
+        (k < 64 ? rest.lo : rest.hi) &= ~(uint64_t{1} << (k & 63));
+        const int at = n_by_cell[k] < kPerCell ? n_by_cell[k]++ : next_by_cell[k]++ % kPerCell;
+        by_cell[k][at] = static_cast<uint16_t>(i);
+    }
 }
 
 bool ClueCounter::knows_other(const int* known, CellSet clues, CellSet at) const {
     digit_cells(known, 0);
     const bool anywhere = at.empty();
-    for (int i = 0; i < n_other; ++i)
-        if (!((other_lo[i] & clues.lo) | (other_hi[i] & clues.hi)) &&
-            (anywhere || ((other_lo[i] & at.lo) | (other_hi[i] & at.hi))))
-            return true;
+    auto fits = [&](int i) { return !((other_lo[i] & clues.lo) | (other_hi[i] & clues.hi)); };
+    if (anywhere) {
+        for (int i = 0; i < n_other; ++i)
+            if (fits(i)) return true;
+        return false;
+    }
+    // Only differences holding a cell of `at` can answer: those the cells' rings name.
+    for (CellSet rest = at; !rest.empty();) {
+        const int k = rest.first();
+        (k < 64 ? rest.lo : rest.hi) &= ~(uint64_t{1} << (k & 63));
+        for (int j = 0; j < n_by_cell[k]; ++j) {
+            const int i = by_cell[k][j];
+            const uint64_t holds = (k < 64 ? other_lo[i] : other_hi[i]) >> (k & 63) & 1;
+            if (holds && fits(i)) return true;
+        }
+    }
     return false;
 }
 

@@ -61,6 +61,12 @@ struct ClueCounter {
     mutable uint64_t other_hi[kMaxOthers];  // cells 64..80
     mutable int n_other = 0;
     mutable unsigned next_other = 0;
+    // Per cell, the latest remembered differences that hold it (a ring of slot numbers; a slot
+    // reused since may no longer hold the cell, which the lookup checks).
+    static constexpr int kPerCell = 64;
+    mutable uint16_t by_cell[N_CELLS][kPerCell];
+    mutable uint8_t n_by_cell[N_CELLS] = {};
+    mutable uint8_t next_by_cell[N_CELLS] = {};
     mutable int solution[N_CELLS] = {};
     mutable CellSet solution_cells[9];
     mutable bool known_solution_valid = false;
