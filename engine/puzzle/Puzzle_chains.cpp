@@ -27,6 +27,87 @@ int search_houses(const Puzzle& p, const PUZZLE_CELL* cell, int* dims) {
     return n;
 }
 
+// The X-chain search on cell sets, for grids whose rings visit their houses in increasing order
+// and where no cell is marked beforehand: the same houses and cells in the same order as the
+// search over the rings, with the chain's marks kept as a set instead of in the cells.
+struct ChainSearch {
+    Puzzle& p;
+    unsigned bit;
+    int limit;
+    DIMENSION first_dim;
+    PUZZLE_CELL* start;
+    uint64_t holders[2];  // the cells with the digit
+    uint64_t marks[2];    // the chain's cells
+
+    static bool has(const uint64_t* set, int k) { return set[k >> 6] >> (k & 63) & 1; }
+    static void flip(uint64_t* set, int k) { set[k >> 6] ^= uint64_t{1} << (k & 63); }
+
+    // Calls f(q) for the cells of `set` in ring order from `last`: those above it, then those below.
+    template <typename F>
+    static bool around(const uint64_t* set, int last, F f) {
+        uint64_t above[2] = {set[0], set[1]}, below[2] = {set[0], set[1]};
+        for (int w = 0; w < 2; ++w) {
+            const int lo = last + 1 - 64 * w;  // first bit of word w above `last`
+            const uint64_t keep = lo >= 64 ? 0 : lo <= 0 ? ~uint64_t{0} : ~uint64_t{0} << lo;
+            above[w] &= keep;
+            below[w] &= ~keep;
+        }
+        for (const uint64_t* part : {above, below})
+            for (int w = 0; w < 2; ++w)
+                for (uint64_t m = part[w]; m; m &= m - 1)
+                    if (f(64 * w + __builtin_ctzll(m))) return true;
+        return false;
+    }
+
+    bool extend(int length, int last, bool weak_next) {
+        const int max_length = limit > 0 ? limit : 10;
+        if (length >= max_length) return false;
+        int dims[N_DIMENSIONS];
+        const int h = search_houses(p, &p.cells[last], dims);
+        uint64_t tried[2] = {0, 0};
+        for (int i = 0; i < h; ++i) {
+            const int d = dims[i];
+            const uint64_t* house = p.house_set[d][p.cells[last].house(d)];
+            if (weak_next) {
+                const uint64_t open[2] = {holders[0] & house[0] & ~marks[0], holders[1] & house[1] & ~marks[1]};
+                const bool ok = around(open, last, [&](int q) {
+                    if (has(tried, q)) return false;
+                    flip(tried, q);
+                    flip(marks, q);
+                    const bool found = extend(length + 1, q, false);
+                    flip(marks, q);
+                    return found;
+                });
+                if (ok) return true;
+                continue;
+            }
+            uint64_t others[2] = {holders[0] & house[0], holders[1] & house[1]};
+            flip(others, last);
+            if (__builtin_popcountll(others[0]) + __builtin_popcountll(others[1]) != 1) continue;
+            const int q = others[0] ? __builtin_ctzll(others[0]) : 64 + __builtin_ctzll(others[1]);
+            if (has(marks, q) || has(tried, q)) continue;
+            flip(tried, q);
+            if (p.remove_from_elim_bits_in_neighbors(bit, start, &p.cells[q])) {
+                if (length == 3) {
+                    auto box_or_diagonal = [](int dim) { return dim == DIM_GROUP || dim >= DIM_DIAG; };
+                    if (box_or_diagonal(first_dim) || box_or_diagonal(d))
+                        ++p.technique_counts[ATOM_X_CHAIN_KIND_3];
+                    else if (first_dim == d)
+                        ++p.technique_counts[ATOM_X_CHAIN_KIND_1];
+                    else
+                        ++p.technique_counts[ATOM_X_CHAIN_KIND_2];
+                }
+                return true;
+            }
+            flip(marks, q);
+            const bool found = extend(length + 1, q, true);
+            flip(marks, q);
+            if (found) return true;
+        }
+        return false;
+    }
+};
+
 }  // namespace
 
 bool Puzzle::simplify_x_chain_zorvat(int limit) {
@@ -68,6 +149,14 @@ bool Puzzle::simplify_x_chain_zorvat(int limit) {
                     const int si = index_of(start), li = index_of(last);
                     if (tried[si][li >> 6] >> (li & 63) & 1) continue;
                     tried[si][li >> 6] |= uint64_t{1} << (li & 63);
+                    if (memo && rings_ascend) {
+                        ChainSearch search{*this, bit, limit, static_cast<DIMENSION>(dim), start, {}, {}};
+                        std::memcpy(search.holders, states[d - 1], sizeof search.holders);
+                        search.marks[si >> 6] |= uint64_t{1} << (si & 63);
+                        search.marks[li >> 6] |= uint64_t{1} << (li & 63);
+                        if (search.extend(2, li, true)) return true;
+                        continue;
+                    }
                     mark(start);
                     mark(last);
                     const bool ok =

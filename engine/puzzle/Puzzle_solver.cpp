@@ -65,7 +65,24 @@ int Puzzle::solve(METHOD_TYPE level) {
 
 bool Puzzle::build_peer_lists() {
     peers_state = PEERS_NONE;
+    rings_ascend = false;
     const int dims = x_flag() ? N_DIMENSIONS : DIM_DIAG;
+    std::memset(house_set, 0, sizeof house_set);
+    for (int k = 0; k < N_CELLS; ++k)
+        for (int d = 0; d < dims; ++d) {
+            const int h = cells[k].house(d);
+            if (h >= 0 && h < 9) house_set[d][h][k >> 6] |= uint64_t{1} << (k & 63);
+        }
+    // Whether each ring steps to the next cell of its house above, and from the last back to the first.
+    bool ascend = true;
+    for (int d = 0; d < dims; ++d)
+        for (int h = 0; h < (d >= DIM_DIAG ? 1 : 9); ++h) {
+            int members[N_CELLS], n = 0;
+            for (int w = 0; w < 2; ++w)
+                for (uint64_t m = house_set[d][h][w]; m; m &= m - 1) members[n++] = 64 * w + __builtin_ctzll(m);
+            for (int i = 0; i < n; ++i)
+                ascend = ascend && cells[members[i]].next_in_house[d] == members[(i + 1) % n] - members[i];
+        }
     for (int k = 0; k < N_CELLS; ++k) {
         uint64_t seen[2] = {0, 0};
         int n = 0;
@@ -94,6 +111,7 @@ bool Puzzle::build_peer_lists() {
         peer_set[k][1] = seen[1];
     }
     peers_state = PEERS_SOLVE;
+    rings_ascend = ascend;
     return true;
 }
 
