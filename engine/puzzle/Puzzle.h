@@ -187,7 +187,8 @@ struct Puzzle {
     uint8_t peer_count[N_CELLS];
     uint64_t peer_set[N_CELLS][2];  // the same peers as cell sets
     uint64_t house_set[N_DIMENSIONS][9][2];  // each house's cells (diagonals at index 0), with the peer lists
-    bool rings_ascend;  // every ring visits its house in increasing cell order, from its last cell to its first
+    bool rings_ascend;
+    bool plain_paths;  // solve walks the rings cell by cell, as for broken rings (tests compare the two)  // every ring visits its house in increasing cell order, from its last cell to its first
     uint8_t peers_state;
     // The candidates as per-digit cell sets, as the last propagation left them, with the cells it
     // had flagged and the candidate words it saw; valid only within one solve.

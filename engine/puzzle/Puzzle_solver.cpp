@@ -51,7 +51,7 @@ int Puzzle::solve(METHOD_TYPE level) {
     for (const PUZZLE_CELL& c : cells) givens += (c.status & STATUS_CLUE) != 0;
     technique_counts[SLOT_GIVENS] = givens;
     if (peers_state != PEERS_KEPT) {
-        build_peer_lists();
+        if (!plain_paths) build_peer_lists();
         std::memset(fish_memo, 0, sizeof fish_memo);  // houses may differ from the last solve's
     }
     fresh_single = 0;

@@ -152,3 +152,41 @@ TEST(GenerationThreads, OneThreadOrSeveralMakeTheSamePuzzles) {
     set_clue_try_threads(0);
     sudoku_set_group_maps_dir(nullptr);
 }
+
+// Whole solves up to the hardest levels, on unique and on many-solution clue sets of every kind:
+// the quick routes (set propagation, counted hidden singles, peer intersections, the memo of failed
+// fish and chain searches, chains on cell sets) end with the same candidates and counts as the
+// ring walks.
+TEST(SolverFastPaths, WholeSolvesMatchTheRingWalks) {
+    rand_seed_thread(2718);
+    const METHOD_TYPE levels[] = {METHOD_SUBSETS, METHOD_X_WING, METHOD_FINNED_FISH, METHOD_FORCING_NET};
+    int solved = 0, stuck = 0, fired[N_TECHNIQUE_COUNTS] = {};
+    for (int kind = 0; kind < 4; ++kind) {
+        const SolvedGrid g = random_solved_grid(kind / 2, kind % 2);
+        for (int t = 0; t < 40; ++t) {
+            const std::array<int, 81> clues = random_clues(g, 21 + t % 12);
+            const METHOD_TYPE level = levels[t % 4];
+            TestPuzzle quick, plain;
+            for (TestPuzzle* tp : {&quick, &plain}) {
+                lay_out_grid(*tp, g, kind % 2);
+                for (int k = 0; k < 81; ++k) (*tp)->cells[k].status = clues[k] ? STATUS_CLUE : 0;
+                (*tp)->build_group_overlap();
+                (*tp)->apply_mask();
+            }
+            plain->plain_paths = true;
+            const int a = quick->solve(level), b = plain->solve(level);
+            ASSERT_EQ(a, b) << "kind " << kind << " set " << t;
+            ASSERT_TRUE(Cells(*quick) == Cells(*plain)) << "kind " << kind << " set " << t;
+            ASSERT_EQ(0, std::memcmp(quick->technique_counts, plain->technique_counts, sizeof quick->technique_counts))
+                << "kind " << kind << " set " << t;
+            (a == SOLVED ? solved : stuck) += 1;
+            for (int m = 0; m < N_TECHNIQUE_COUNTS; ++m) fired[m] += quick->technique_counts[m] > 0;
+        }
+    }
+    EXPECT_GT(solved, 10);
+    EXPECT_GT(stuck, 10);
+    // The sample reaches the techniques with quick routes of their own.
+    for (int m : {METHOD_HIDDEN_SINGLES, METHOD_X_WING, METHOD_X_CHAIN, METHOD_TURBOT, METHOD_FRANKEN_FISH,
+                  METHOD_FINNED_FISH, METHOD_FORCING_NET})
+        EXPECT_GT(fired[m], 0) << "technique " << m;
+}
