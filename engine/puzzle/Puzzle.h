@@ -296,6 +296,7 @@ struct Puzzle {
 
     // --- locked candidates, subsets, double restriction (Puzzle_locked.cpp, Puzzle_subsets.cpp) ---
     bool simplify_cell_by_restriction(PUZZLE_CELL* cell);
+    bool restriction_possible() const;
     bool restriction_for_cell_and_dim(PUZZLE_CELL* cell, int dim);
     bool cell_form_restriction_once();
     bool simplify_once_over_dim(METHOD_TYPE m);

@@ -67,6 +67,46 @@ bool Puzzle::restriction_for_cell_and_dim(PUZZLE_CELL* cell, int dim) {
     return any;
 }
 
+// Whether the cell-by-cell scan below (simplify_cell_by_restriction over the unsolved cells) can
+// remove anything. For an unsolved cell of line L and group G holding digit d, box-line reduction
+// removes d when the line holds it only inside the group and the group holds it off the line;
+// pointing removes it in the opposite case: the scan removes d exactly when one of "the line holds
+// d outside G" and "G holds d off the line" is true and the other false. So the scan finds
+// something exactly when some line and group meet in unsolved cells with such a digit, which per-
+// intersection unions answer for the whole grid at once. The houses must match the rings.
+bool Puzzle::restriction_possible() const {
+    const int dims = x_flag() ? N_DIMENSIONS : DIM_DIAG;
+    for (int dim = DIM_ROW; dim < dims; ++dim) {
+        // all[l][g]: the candidates of the cells of line l (9: on no such line) in group g;
+        // open[l][g]: the same over unsolved cells.
+        uint32_t all[10][9] = {}, open[10][9] = {};
+        for (const PUZZLE_CELL& c : cells) {
+            const int h = c.house(dim);
+            const int l = h >= 0 && h < 9 ? h : 9;
+            all[l][c.group] |= c.elim_bits;
+            if (n_digits(c.elim_bits) > 1) open[l][c.group] |= c.elim_bits;
+        }
+        const int lines = dim >= DIM_DIAG ? 1 : 9;
+        // The union over the other groups of a line, and over the other lines (and off-line cells)
+        // of a group, from unions before and after each place.
+        uint32_t group_off_line[10][9];
+        for (int g = 0; g < 9; ++g) {
+            uint32_t before = 0;
+            for (int l = 0; l < 10; ++l) group_off_line[l][g] = before, before |= all[l][g];
+            uint32_t after = 0;
+            for (int l = 9; l >= 0; --l) group_off_line[l][g] |= after, after |= all[l][g];
+        }
+        for (int l = 0; l < lines; ++l) {
+            uint32_t line_outside[9], before = 0, after = 0;
+            for (int g = 0; g < 9; ++g) line_outside[g] = before, before |= all[l][g];
+            for (int g = 8; g >= 0; --g) line_outside[g] |= after, after |= all[l][g];
+            for (int g = 0; g < 9; ++g)
+                if (open[l][g] & (line_outside[g] ^ group_off_line[l][g]) & ALL_DIGITS) return true;
+        }
+    }
+    return false;
+}
+
 bool Puzzle::simplify_cell_by_restriction(PUZZLE_CELL* cell) {
     if (restriction_for_cell_and_dim(cell, DIM_ROW)) return true;
     if (restriction_for_cell_and_dim(cell, DIM_COL)) return true;

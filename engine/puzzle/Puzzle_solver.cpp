@@ -141,8 +141,9 @@ bool Puzzle::simplify(METHOD_TYPE m) {
                 if (!single(c.elim_bits) && simplify_cell_using_digits(&c)) return true;
             return false;
         case METHOD_LOCKED_CANDIDATES:
-            for (PUZZLE_CELL& c : cells)
-                if (!single(c.elim_bits) && simplify_cell_by_restriction(&c)) return true;
+            if (peers_state == PEERS_NONE || restriction_possible())
+                for (PUZZLE_CELL& c : cells)
+                    if (!single(c.elim_bits) && simplify_cell_by_restriction(&c)) return true;
             return cell_form_restriction_once();
         case METHOD_SUBSETS:
             return simplify_once_over_dim(METHOD_SUBSETS);
