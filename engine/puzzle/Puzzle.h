@@ -315,10 +315,11 @@ struct Puzzle {
     bool simplify_once_rows_and_cols_for_digit(METHOD_TYPE m, unsigned bit, int n_rows, int n_cols, int* rows,
                                                int* cols);
     bool simplify_once_franken_fish_for_digit(unsigned bit, int n_rows, int n_groups, int houses[3][9]);
+    // `lists`: the digit's house combinations shared by all shapes (made here when null).
     bool simplify_franken_defining_lines_only(unsigned bit, int n_rows, int n_groups, int houses[3][9],
-                                              FRANKEN_PATTERN p, DIMENSION base_dim);
+                                              FRANKEN_PATTERN p, DIMENSION base_dim, struct FrankenLists* lists = nullptr);
     bool simplify_franken_secondary_lines_only(unsigned bit, int n_rows, int n_groups, int houses[3][9],
-                                               FRANKEN_PATTERN p, DIMENSION base_dim);
+                                               FRANKEN_PATTERN p, DIMENSION base_dim, struct FrankenLists* lists = nullptr);
     bool simplify_fins_rows_cols();
     void find_fin_candidates(int group, int* digits, int*& first, int*& last);
     bool fins_rows_cols(DIMENSION dim, unsigned bit, PUZZLE_CELL* fin, PUZZLE_CELL* second_fin);

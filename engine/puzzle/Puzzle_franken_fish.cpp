@@ -1,5 +1,6 @@
 // Franken fish: single-digit fish whose base or cover mixes rows or columns with groups.
 #include <iterator>
+#include <optional>
 
 #include "puzzle/Puzzle.h"
 #include "puzzle/Puzzle_fish_lines.h"
@@ -58,30 +59,60 @@ bool clear_in_groups(Puzzle& p, unsigned bit, unsigned groups, OffBase off_base)
     return removed;
 }
 
-// What one shape draws its houses from, for one digit and base dimension: every combination of base
-// lines, of crossing lines and of groups, as sets in combination-number order; where the digit lies on
-// the lines; and which groups each line meets.
-struct Choices {
-    DIMENSION cross;
-    unsigned base_lines[MAX_SETS], cross_lines[MAX_SETS], groups[MAX_SETS];
-    int n_base_lines, n_cross_lines, n_groups;
+}  // namespace
+
+// What every shape of one digit draws its houses from: where the digit lies on the lines, which
+// groups each line meets, and every combination of each house list by size (made when first asked),
+// as sets in combination-number order. The same for all fourteen shapes and both base dimensions.
+struct FrankenLists {
     fish::DigitLines at;
     fish::LineGroups meets;
+    int n_listed[3];  // house-list lengths: rows (the caller's count), columns (counted afresh), groups
+    int (*houses)[9];
+    unsigned sets[3][5][MAX_SETS];
+    int n_sets[3][5];
+    bool made[3][5] = {};
 
-    Choices(Puzzle& p, unsigned bit, int n_rows, int n_listed_groups, int houses[3][9], DIMENSION base,
-            int k_base_lines, int k_cross_lines, int k_groups)
-        : cross(fish::crossing(base)), at(p, bit), meets(p) {
-        n_base_lines = all_sets(houses[base], line_count(p, bit, base, n_rows), k_base_lines, base_lines);
-        n_cross_lines =
-            all_sets(houses[cross], line_count(p, bit, cross, n_rows), k_cross_lines, cross_lines);
-        n_groups = all_sets(houses[DIM_GROUP], n_listed_groups, k_groups, groups);
+    FrankenLists(Puzzle& p, unsigned bit, int n_rows, int n_groups, int listed[3][9])
+        : at(p, bit), meets(p), houses(listed) {
+        n_listed[DIM_ROW] = line_count(p, bit, DIM_ROW, n_rows);
+        n_listed[DIM_COL] = line_count(p, bit, DIM_COL, n_rows);
+        n_listed[DIM_GROUP] = n_groups;
+    }
+    // The k-combinations of dimension dim's list, and how many there are.
+    const unsigned* of(int dim, int k, int& n) {
+        if (!made[dim][k]) {
+            n_sets[dim][k] = all_sets(houses[dim], n_listed[dim], k, sets[dim][k]);
+            made[dim][k] = true;
+        }
+        n = n_sets[dim][k];
+        return sets[dim][k];
+    }
+};
+
+namespace {
+
+// What one shape draws its houses from, for one digit and base dimension.
+struct Choices {
+    DIMENSION cross;
+    const unsigned *base_lines, *cross_lines, *groups;
+    int n_base_lines, n_cross_lines, n_groups;
+    const fish::DigitLines& at;
+    const fish::LineGroups& meets;
+
+    Choices(FrankenLists& lists, DIMENSION base, int k_base_lines, int k_cross_lines, int k_groups)
+        : cross(fish::crossing(base)), at(lists.at), meets(lists.meets) {
+        base_lines = lists.of(base, k_base_lines, n_base_lines);
+        cross_lines = lists.of(cross, k_cross_lines, n_cross_lines);
+        groups = lists.of(DIM_GROUP, k_groups, n_groups);
     }
 };
 
 }  // namespace
 
 bool Puzzle::simplify_once_franken_fish_for_digit(unsigned bit, int n_rows, int n_groups, int houses[3][9]) {
-    const int n_cols = line_count(*this, bit, DIM_COL, n_rows);
+    FrankenLists lists(*this, bit, n_rows, n_groups, houses);
+    const int n_cols = lists.n_listed[DIM_COL];
     for (const FRANKEN_PATTERN& p : franken_patterns) {
         if (p.base_groups > n_groups || p.cover_groups > n_groups) continue;
         const bool defining_lines_only = p.base_groups == 0;
@@ -91,8 +122,8 @@ bool Puzzle::simplify_once_franken_fish_for_digit(unsigned bit, int n_rows, int 
             if (p.base_lines > n_base || p.cover_lines > n_cross) continue;
             const bool found =
                 defining_lines_only
-                    ? simplify_franken_defining_lines_only(bit, n_rows, n_groups, houses, p, base_dim)
-                    : simplify_franken_secondary_lines_only(bit, n_rows, n_groups, houses, p, base_dim);
+                    ? simplify_franken_defining_lines_only(bit, n_rows, n_groups, houses, p, base_dim, &lists)
+                    : simplify_franken_secondary_lines_only(bit, n_rows, n_groups, houses, p, base_dim, &lists);
             if (found) return true;
         }
     }
@@ -100,9 +131,10 @@ bool Puzzle::simplify_once_franken_fish_for_digit(unsigned bit, int n_rows, int 
 }
 
 bool Puzzle::simplify_franken_defining_lines_only(unsigned bit, int n_rows, int n_groups, int houses[3][9],
-                                                  FRANKEN_PATTERN p, DIMENSION base_dim) {
-    const Choices ch(*this, bit, n_rows, n_groups, houses, base_dim, p.base_lines, p.cover_lines,
-                     p.cover_groups);
+                                                  FRANKEN_PATTERN p, DIMENSION base_dim, FrankenLists* shared) {
+    std::optional<FrankenLists> own;
+    FrankenLists& lists = shared ? *shared : own.emplace(*this, bit, n_rows, n_groups, houses);
+    const Choices ch(lists, base_dim, p.base_lines, p.cover_lines, p.cover_groups);
     const DIMENSION cross = ch.cross;
     const fish::DigitLines& at = ch.at;
     const bool disjoint_cover = p.cover_lines && p.cover_groups;
@@ -202,9 +234,10 @@ bool Puzzle::simplify_franken_defining_lines_only(unsigned bit, int n_rows, int 
 }
 
 bool Puzzle::simplify_franken_secondary_lines_only(unsigned bit, int n_rows, int n_groups, int houses[3][9],
-                                                   FRANKEN_PATTERN p, DIMENSION base_dim) {
-    const Choices ch(*this, bit, n_rows, n_groups, houses, base_dim, p.base_lines, p.cover_lines,
-                     p.base_groups);
+                                                   FRANKEN_PATTERN p, DIMENSION base_dim, FrankenLists* shared) {
+    std::optional<FrankenLists> own;
+    FrankenLists& lists = shared ? *shared : own.emplace(*this, bit, n_rows, n_groups, houses);
+    const Choices ch(lists, base_dim, p.base_lines, p.cover_lines, p.base_groups);
     const DIMENSION cross = ch.cross;
     const fish::DigitLines& at = ch.at;
     unsigned lines_of_group[9];
