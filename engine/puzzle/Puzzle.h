@@ -180,16 +180,14 @@ struct Puzzle {
     PUZZLE_CELL* ordered_cells[N_CELLS + 1];  // fill order of solution construction, null-terminated
     uint8_t* are_neighbors_array;             // 81 x 81 neighbour table, or null
     uint64_t neighbor_bits[N_CELLS][2];       // the same table as cell sets (bit k: cell k), built with it
-    // The cells the house rings reach from each cell, each once, for the naked-single propagation.
-    // PEERS_NONE: not built (propagation walks the rings); PEERS_SOLVE: built by solve for its own
+    // The cells the house rings reach from each cell, as cell sets, for the solver's quick routes.
+    // PEERS_NONE: not built (the solver walks the rings); PEERS_SOLVE: built by solve for its own
     // run; PEERS_KEPT: built once by a generation, whose houses do not change while it runs.
-    uint8_t peer_list[N_CELLS][40];  // at most 8 in each of five houses
-    uint8_t peer_count[N_CELLS];
-    uint64_t peer_set[N_CELLS][2];  // the same peers as cell sets
-    uint64_t house_set[N_DIMENSIONS][9][2];  // each house's cells (diagonals at index 0), with the peer lists
-    bool rings_ascend;
-    bool plain_paths;  // solve walks the rings cell by cell, as for broken rings (tests compare the two)  // every ring visits its house in increasing cell order, from its last cell to its first
     uint8_t peers_state;
+    uint64_t peer_set[N_CELLS][2];
+    uint64_t house_set[N_DIMENSIONS][9][2];  // each house's cells (diagonals at index 0), made with peer_set
+    bool rings_ascend;  // every ring visits its house in increasing cell order, from its last cell to its first
+    bool plain_paths;   // solve walks the rings cell by cell, as for broken rings (tests compare the two)
     // The candidates as per-digit cell sets, as the last propagation left them, with the cells it
     // had flagged and the candidate words it saw; valid only within one solve.
     struct SinglesSets {
@@ -286,8 +284,8 @@ struct Puzzle {
     bool exhaustive_simple_elimination();
     bool eliminate_by_passes();
     bool eliminate_by_sets();
-    // Fills peer_list from the house rings; false (and PEERS_NONE) when a ring is broken.
-    bool build_peer_lists();
+    // Fills peer_set and house_set from the house rings; false (and PEERS_NONE) when a ring is broken.
+    bool build_peer_sets();
     void simplify_by_elimination_using_cell(PUZZLE_CELL* cell);
     bool simplify_cell_using_digits(PUZZLE_CELL* cell);
     bool hidden_single_by_counts();

@@ -350,8 +350,8 @@ int Puzzle::make_puzzle(UI_QUALITY effort) {
 
 int Puzzle::construct_puzzle(UI_QUALITY, MAP_TYPE) {
     define_are_neighbors_array();
-    // The houses stay as they are for the whole generation: their peer lists are made once.
-    if (build_peer_lists()) peers_state = PEERS_KEPT;
+    // The houses stay as they are for the whole generation: their peer sets are made once.
+    if (build_peer_sets()) peers_state = PEERS_KEPT;
     std::memset(fish_memo, 0, sizeof fish_memo);
     set_n_clues(static_cast<UI_QUALITY>(2));  // the plain draw
     set_symmetry();

@@ -51,7 +51,7 @@ int Puzzle::solve(METHOD_TYPE level) {
     for (const PUZZLE_CELL& c : cells) givens += (c.status & STATUS_CLUE) != 0;
     technique_counts[SLOT_GIVENS] = givens;
     if (peers_state != PEERS_KEPT) {
-        if (!plain_paths) build_peer_lists();
+        if (!plain_paths) build_peer_sets();
         std::memset(fish_memo, 0, sizeof fish_memo);  // houses may differ from the last solve's
     }
     fresh_single = 0;
@@ -63,7 +63,7 @@ int Puzzle::solve(METHOD_TYPE level) {
     return r;
 }
 
-bool Puzzle::build_peer_lists() {
+bool Puzzle::build_peer_sets() {
     peers_state = PEERS_NONE;
     rings_ascend = false;
     const int dims = x_flag() ? N_DIMENSIONS : DIM_DIAG;
@@ -85,7 +85,6 @@ bool Puzzle::build_peer_lists() {
         }
     for (int k = 0; k < N_CELLS; ++k) {
         uint64_t seen[2] = {0, 0};
-        int n = 0;
         for (int d = 0; d < dims; ++d) {
             if (d >= DIM_DIAG && cells[k].house(d) != 0) continue;
             // Each ring must hold the nine cells of the cell's house, so that counting candidates
@@ -97,16 +96,12 @@ bool Puzzle::build_peer_lists() {
                 j += step;
                 if (j == k) break;
                 if (++steps > 8 || cells[j].house(d) != cells[k].house(d)) return false;
-                if (seen[j >> 6] >> (j & 63) & 1) continue;
                 seen[j >> 6] |= uint64_t{1} << (j & 63);
-                if (n == 40) return false;
-                peer_list[k][n++] = static_cast<uint8_t>(j);
             }
             if (steps != 8) return false;
         }
         const PUZZLE_CELL& c = cells[k];
         if (c.group < 0 || c.group > 8 || c.row < 0 || c.row > 8 || c.col < 0 || c.col > 8) return false;
-        peer_count[k] = static_cast<uint8_t>(n);
         peer_set[k][0] = seen[0];
         peer_set[k][1] = seen[1];
     }

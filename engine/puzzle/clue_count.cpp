@@ -237,20 +237,16 @@ bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b) const {
     return false;
 }
 
-CellSet ClueCounter::digit_cells(const int* known, int d) const {
-    if (!known_solution_valid || std::memcmp(known, solution, sizeof solution) != 0) {
-        std::memcpy(solution, known, sizeof solution);
-        known_solution_valid = true;
-        n_other = 0;
-        std::memset(n_by_cell, 0, sizeof n_by_cell);
-        for (CellSet& c : solution_cells) c = CellSet{};
-        for (int k = 0; k < N_CELLS; ++k) solution_cells[known[k]].add(k);
-    }
-    return solution_cells[d];
+void ClueCounter::follow(const int* known) const {
+    if (known_solution_valid && std::memcmp(known, solution, sizeof solution) == 0) return;
+    std::memcpy(solution, known, sizeof solution);
+    known_solution_valid = true;
+    n_other = 0;
+    std::memset(n_by_cell, 0, sizeof n_by_cell);
 }
 
 void ClueCounter::remember(const int* known, CellSet differs) const {
-    digit_cells(known, 0);  // starts afresh when the known solution is another one
+    follow(known);
     if (differs.empty()) return;
     const int i = n_other < kMaxOthers ? n_other++ : static_cast<int>(next_other++ % kMaxOthers);
     other_lo[i] = differs.lo;
@@ -264,7 +260,7 @@ void ClueCounter::remember(const int* known, CellSet differs) const {
 }
 
 bool ClueCounter::knows_other(const int* known, CellSet clues, CellSet at) const {
-    digit_cells(known, 0);
+    follow(known);
     const bool anywhere = at.empty();
     auto fits = [&](int i) { return !((other_lo[i] & clues.lo) | (other_hi[i] & clues.hi)); };
     if (anywhere) {

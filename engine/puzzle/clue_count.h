@@ -68,10 +68,9 @@ struct ClueCounter {
     mutable uint8_t n_by_cell[N_CELLS] = {};
     mutable uint8_t next_by_cell[N_CELLS] = {};
     mutable int solution[N_CELLS] = {};
-    mutable CellSet solution_cells[9];
     mutable bool known_solution_valid = false;
-    // The cells holding digit index d in the known solution (starting afresh for a new one).
-    CellSet digit_cells(const int* known, int d) const;
+    // Forgets the remembered differences when `known` is not the solution they were found for.
+    void follow(const int* known) const;
     void remember(const int* known, CellSet differs) const;
     // Whether a remembered solution also fits `clues` and (when `at` is not empty) differs from the
     // known one in a cell of `at`.

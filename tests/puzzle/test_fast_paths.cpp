@@ -64,7 +64,7 @@ TEST(SolverFastPaths, PropagationAndHiddenSinglesMatchThePlainScans) {
             std::memcpy(static_cast<void*>(quick.p->cells), plain.p->cells, sizeof plain.p->cells);
             lay_out_grid(quick, g, kind % 2);  // same houses; the cells' play state copied above stays
             std::memcpy(static_cast<void*>(quick.p->cells), plain.p->cells, sizeof plain.p->cells);
-            ASSERT_TRUE(quick->build_peer_lists()) << "kind " << kind;
+            ASSERT_TRUE(quick->build_peer_sets()) << "kind " << kind;
             plain->peers_state = PEERS_NONE;
             // Propagation, then hidden singles, then propagation again from what they decided.
             for (int round = 0; round < 3; ++round) {
