@@ -106,7 +106,9 @@ struct Helper {
 
 }  // namespace
 
-void run_clue_tries(Puzzle& p, int tries, const std::function<bool(int)>& fold) {
+namespace {
+
+void run_tries(Puzzle& p, int tries, const std::function<bool(int)>& fold) {
     struct Running {
         Running() { running.fetch_add(1); }
         ~Running() { running.fetch_sub(1); }
@@ -146,6 +148,18 @@ void run_clue_tries(Puzzle& p, int tries, const std::function<bool(int)>& fold) 
             p.next_added_clue = p.clue_order + o.next_added;
             if (!fold(o.rating)) return;
         }
+    }
+}
+
+}  // namespace
+
+void run_clue_tries(Puzzle& p, int tries, const std::function<bool(int)>& fold) {
+    // No exception leaves the engine's calls: running out of memory (or threads failing to join)
+    // here ends the process, as a failed allocation does everywhere else in the engine.
+    try {
+        run_tries(p, tries, fold);
+    } catch (...) {
+        std::abort();
     }
 }
 
