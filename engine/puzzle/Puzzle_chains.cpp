@@ -27,6 +27,18 @@ int search_houses(const Puzzle& p, const PUZZLE_CELL* cell, int* dims) {
     return n;
 }
 
+// Counts a three-link chain by the houses of its two strong links: kind 3 when either is a group
+// or a diagonal, kind 1 when both are lines of one dimension, kind 2 for a row and a column.
+void count_turbot_kind(Puzzle& p, int first_dim, int last_dim) {
+    auto box_or_diagonal = [](int dim) { return dim == DIM_GROUP || dim >= DIM_DIAG; };
+    if (box_or_diagonal(first_dim) || box_or_diagonal(last_dim))
+        ++p.technique_counts[ATOM_X_CHAIN_KIND_3];
+    else if (first_dim == last_dim)
+        ++p.technique_counts[ATOM_X_CHAIN_KIND_1];
+    else
+        ++p.technique_counts[ATOM_X_CHAIN_KIND_2];
+}
+
 // The X-chain search on cell sets, for grids whose rings visit their houses in increasing order
 // and where no cell is marked beforehand: the same houses and cells in the same order as the
 // search over the rings, with the chain's marks kept as a set instead of in the cells.
@@ -88,15 +100,7 @@ struct ChainSearch {
             if (has(marks, q) || has(tried, q)) continue;
             flip(tried, q);
             if (p.remove_from_elim_bits_in_neighbors(bit, start, &p.cells[q])) {
-                if (length == 3) {
-                    auto box_or_diagonal = [](int dim) { return dim == DIM_GROUP || dim >= DIM_DIAG; };
-                    if (box_or_diagonal(first_dim) || box_or_diagonal(d))
-                        ++p.technique_counts[ATOM_X_CHAIN_KIND_3];
-                    else if (first_dim == d)
-                        ++p.technique_counts[ATOM_X_CHAIN_KIND_1];
-                    else
-                        ++p.technique_counts[ATOM_X_CHAIN_KIND_2];
-                }
+                if (length == 3) count_turbot_kind(p, first_dim, d);
                 return true;
             }
             flip(marks, q);
@@ -218,15 +222,7 @@ bool Puzzle::x_chain_extend(unsigned bit, int n_dims, int length, PUZZLE_CELL* s
 
         // The chain now begins and ends with a strong link, so start or p holds the digit.
         if (remove_from_elim_bits_in_neighbors(bit, start, p)) {
-            if (length == 3) {
-                auto box_or_diagonal = [](int dim) { return dim == DIM_GROUP || dim >= DIM_DIAG; };
-                if (box_or_diagonal(first_dim) || box_or_diagonal(d))
-                    ++technique_counts[ATOM_X_CHAIN_KIND_3];
-                else if (first_dim == d)
-                    ++technique_counts[ATOM_X_CHAIN_KIND_1];
-                else
-                    ++technique_counts[ATOM_X_CHAIN_KIND_2];
-            }
+            if (length == 3) count_turbot_kind(*this, first_dim, d);
             return true;
         }
         mark(p);
