@@ -204,11 +204,17 @@ struct Puzzle {
     // those of them with no other candidate) and, by bit, the searches that failed in it. A search
     // reads nothing else that changes while the houses stay, so in the same state it fails again.
     // Slot 0: Franken fish; 1: finned fish (bit g: fins in group g); 2 + k - 2: basic fish of size k;
-    // 5: X-chains; 6: turbot fish (chains read only where the digit is, and the chain marks).
+    // 5: X-chains; 6: turbot fish (chains read only where the digit is, and the chain marks);
+    // 7: peer intersections; 8: double restriction (both read only where the digit is).
     struct FishMemo {
         uint64_t state[9][4];
         uint16_t failed[9];
-    } fish_memo[7];
+    } fish_memo[9];
+    // Houses in which the subset search found nothing, by dimension and house: the candidates of
+    // the house's cells then, in ring order. The search reads nothing else, so while they are the
+    // same it finds nothing again. Kept while the houses cannot change.
+    uint32_t subset_memo[N_DIMENSIONS][9][9];
+    uint16_t subset_memo_valid[N_DIMENSIONS];  // bit h: house h's entry holds a failure
     const uint8_t* cancel_also;  // a helper's copy also stops when this flag of the puzzle it helps is set
 
     // clue removal state
@@ -294,7 +300,7 @@ struct Puzzle {
 
     // --- locked candidates, subsets, double restriction (Puzzle_locked.cpp, Puzzle_subsets.cpp) ---
     bool simplify_cell_by_restriction(PUZZLE_CELL* cell);
-    bool restriction_possible() const;
+    int restriction_first() const;
     bool restriction_for_cell_and_dim(PUZZLE_CELL* cell, int dim);
     bool cell_form_restriction_once();
     bool simplify_once_over_dim(METHOD_TYPE m);
@@ -307,9 +313,18 @@ struct Puzzle {
     void digit_states(uint64_t states[9][4]) const;
     bool fish_failed_before(int slot, int digit, const uint64_t* state, int search) const;
     void note_fish_failure(int slot, int digit, const uint64_t* state, int search);
+    // The digits (bit d) whose search in the slot has not failed in their present state.
+    uint32_t digits_not_failed(int slot, const uint64_t states[9][4]) const;
+    // For a search made digit by digit that reads only where each digit is: the digits it must look
+    // at (every one while the houses may change, when no memo is kept; `states` is filled otherwise),
+    // and the note that it found nothing for them.
+    uint32_t digits_to_search(int slot, uint64_t states[9][4]) const;
+    void note_failures(int slot, uint32_t digits, const uint64_t states[9][4]);
+    void forget_failures();  // the houses may change: every memo of failed searches goes
     int determine_unsolved_houses_for_digit(DIMENSION dim, int* houses, unsigned bit);
     void sort_unsolved_digits(int* digits, int* counts);
-    void sort_unsolved_digits(int* digits, int* counts, int group);
+    // With `states` (digit_states; the houses checked by build_peer_sets), counts from the cell sets.
+    void sort_unsolved_digits(int* digits, int* counts, int group, const uint64_t (*states)[4] = nullptr);
     bool simplify_once_rows_and_cols_for_digit(METHOD_TYPE m, unsigned bit, int n_rows, int n_cols, int* rows,
                                                int* cols);
     bool simplify_once_franken_fish_for_digit(unsigned bit, int n_rows, int n_groups, int houses[3][9]);
@@ -319,8 +334,11 @@ struct Puzzle {
     bool simplify_franken_secondary_lines_only(unsigned bit, int n_rows, int n_groups, int houses[3][9],
                                                FRANKEN_PATTERN p, DIMENSION base_dim, struct FrankenLists* lists = nullptr);
     bool simplify_fins_rows_cols();
-    void find_fin_candidates(int group, int* digits, int*& first, int*& last);
-    bool fins_rows_cols(DIMENSION dim, unsigned bit, PUZZLE_CELL* fin, PUZZLE_CELL* second_fin);
+    void find_fin_candidates(int group, int* digits, int*& first, int*& last, const uint64_t (*states)[4] = nullptr);
+    // With `known` (where the digit lies, made once for all of its trials) the trial runs on those
+    // positions alone and only its finds inside the fins' group are written to the cells.
+    bool fins_rows_cols(DIMENSION dim, unsigned bit, PUZZLE_CELL* fin, PUZZLE_CELL* second_fin,
+                        const struct FinnedDigit* known = nullptr);
     bool rows_and_cols_with_fins_for_digit(unsigned bit, DIMENSION base_dim, int n_base, int* base_houses,
                                            DIMENSION cover_dim, int n_cover, int* cover_houses, int fin_group);
 

@@ -352,7 +352,7 @@ int Puzzle::construct_puzzle(UI_QUALITY, MAP_TYPE) {
     define_are_neighbors_array();
     // The houses stay as they are for the whole generation: their peer sets are made once.
     if (build_peer_sets()) peers_state = PEERS_KEPT;
-    std::memset(fish_memo, 0, sizeof fish_memo);
+    forget_failures();
     set_n_clues(static_cast<UI_QUALITY>(2));  // the plain draw
     set_symmetry();
     if (symmetry != 2) build_sym_pool();

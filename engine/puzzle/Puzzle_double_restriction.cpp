@@ -37,12 +37,14 @@ int presence(uint16_t places, int first, int second) {
 }  // namespace
 
 // Removes the digit where the two-by-two lock allows it; true when something went.
+// Only the digits of `digits` (bit d) are looked at.
 static bool apply_double_restriction(Puzzle& p, const DigitPlaces& places, int dim, int line1, int line2,
-                                     int group1, int group2) {
+                                     int group1, int group2, uint32_t digits = ALL_DIGITS) {
     PUZZLE_CELL* lines[2] = {p.first_in_dim[dim][line1], p.first_in_dim[dim][line2]};
     PUZZLE_CELL* groups[2] = {p.first_in_dim[DIM_GROUP][group1], p.first_in_dim[DIM_GROUP][group2]};
     for (int d = 1; d <= 9; ++d) {
         const uint32_t bit = 1u << d;
+        if (!(digits & bit)) continue;
         const int line_state[2] = {presence(places.groups_on_line[line1][d], group1, group2),
                                    presence(places.groups_on_line[line2][d], group1, group2)};
         const int group_state[2] = {presence(places.lines_in_group[group1][d], line1, line2),
@@ -84,6 +86,11 @@ bool Puzzle::double_restriction_for_lines_and_groups(int dim, int line1, int lin
 }
 
 bool Puzzle::double_restriction() {
+    // Each digit's search reads only where the digit is: digits whose search found nothing in their
+    // present state are passed over.
+    uint64_t states[9][4];
+    const uint32_t check = digits_to_search(8, states);
+    if (!check) return false;
     DigitPlaces places;
     for (int dim : {DIM_ROW, DIM_COL}) {
         places.read(cells, dim);
@@ -96,10 +103,11 @@ bool Puzzle::double_restriction() {
                     if (!meets(line2, group1)) continue;
                     for (int group2 = group1 + 1; group2 <= 8; ++group2)
                         if (meets(line1, group2) && meets(line2, group2) &&
-                            apply_double_restriction(*this, places, dim, line1, line2, group1, group2))
+                            apply_double_restriction(*this, places, dim, line1, line2, group1, group2, check))
                             return true;
                 }
             }
     }
+    note_failures(8, check, states);
     return false;
 }

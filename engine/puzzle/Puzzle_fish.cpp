@@ -38,10 +38,18 @@ void Puzzle::sort_unsolved_digits(int* digits, int* counts) {
     count_and_sort(*this, 9, digits, counts, -1);
 }
 
-void Puzzle::sort_unsolved_digits(int* digits, int* counts, int group) {
+void Puzzle::sort_unsolved_digits(int* digits, int* counts, int group, const uint64_t (*states)[4]) {
     int n = 0;
     while (digits[n] != 0) ++n;
-    count_and_sort(*this, n, digits, counts, group);
+    if (!states) return count_and_sort(*this, n, digits, counts, group);
+    // The unsolved cells holding each digit, from its cell sets (held minus solved).
+    const uint64_t all[2] = {~uint64_t{0}, ~uint64_t{0}};
+    const uint64_t* in = group < 0 ? all : house_set[DIM_GROUP][group];
+    for (int i = 0; i < n; ++i) {
+        const uint64_t* st = states[digits[i] - 1];
+        counts[i] = __builtin_popcountll(st[0] & ~st[2] & in[0]) + __builtin_popcountll(st[1] & ~st[3] & in[1]);
+    }
+    sort_by_insertion_ascending(counts, n, digits);
 }
 
 void Puzzle::digit_states(uint64_t states[9][4]) const {
@@ -71,6 +79,32 @@ void Puzzle::note_fish_failure(int slot, int digit, const uint64_t* state, int s
         memo.failed[digit - 1] = 0;
     }
     memo.failed[digit - 1] |= static_cast<uint16_t>(1u << search);
+}
+
+uint32_t Puzzle::digits_not_failed(int slot, const uint64_t states[9][4]) const {
+    uint32_t open = 0;
+    for (int d = 1; d <= 9; ++d)
+        if (!fish_failed_before(slot, d, states[d - 1], 0)) open |= 1u << d;
+    return open;
+}
+
+uint32_t Puzzle::digits_to_search(int slot, uint64_t states[9][4]) const {
+    if (peers_state == PEERS_NONE) return ALL_DIGITS;
+    digit_states(states);
+    return digits_not_failed(slot, states);
+}
+
+void Puzzle::note_failures(int slot, uint32_t digits, const uint64_t states[9][4]) {
+    if (peers_state == PEERS_NONE) return;
+    for (uint32_t m = digits & ALL_DIGITS; m; m &= m - 1) {
+        const int d = __builtin_ctz(m);
+        note_fish_failure(slot, d, states[d - 1], 0);
+    }
+}
+
+void Puzzle::forget_failures() {
+    std::memset(fish_memo, 0, sizeof fish_memo);
+    std::memset(subset_memo_valid, 0, sizeof subset_memo_valid);
 }
 
 bool Puzzle::simplify_once_fish_methods(METHOD_TYPE m) {

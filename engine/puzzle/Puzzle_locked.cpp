@@ -67,15 +67,18 @@ bool Puzzle::restriction_for_cell_and_dim(PUZZLE_CELL* cell, int dim) {
     return any;
 }
 
-// Whether the cell-by-cell scan below (simplify_cell_by_restriction over the unsolved cells) can
-// remove anything. For an unsolved cell of line L and group G holding digit d, box-line reduction
-// removes d when the line holds it only inside the group and the group holds it off the line;
-// pointing removes it in the opposite case: the scan removes d exactly when one of "the line holds
-// d outside G" and "G holds d off the line" is true and the other false. So the scan finds
-// something exactly when some line and group meet in unsolved cells with such a digit, which per-
-// intersection unions answer for the whole grid at once. The houses must match the rings.
-bool Puzzle::restriction_possible() const {
+// The first cell and dimension at which the cell-by-cell scan below (simplify_cell_by_restriction
+// over the unsolved cells, rows before columns before diagonals) removes something, as cell * 8 +
+// dim; -1 when it removes nothing. For an unsolved cell of line L and group G holding digit d,
+// box-line reduction removes d when the line holds it only inside the group and the group holds it
+// off the line; pointing removes it in the opposite case: the scan removes d exactly when one of
+// "the line holds d outside G" and "G holds d off the line" is true and the other false. Per
+// line-and-group unions answer that for every cell at once. The houses must match the rings.
+int Puzzle::restriction_first() const {
     const int dims = x_flag() ? N_DIMENSIONS : DIM_DIAG;
+    // removes[dim][l][g]: the digits an unsolved cell of line l and group g would lose in dimension dim.
+    uint32_t removes[N_DIMENSIONS][9][9];
+    uint32_t any = 0;
     for (int dim = DIM_ROW; dim < dims; ++dim) {
         // all[l][g]: the candidates of the cells of line l (9: on no such line) in group g;
         // open[l][g]: the same over unsolved cells.
@@ -100,11 +103,23 @@ bool Puzzle::restriction_possible() const {
             uint32_t line_outside[9], before = 0, after = 0;
             for (int g = 0; g < 9; ++g) line_outside[g] = before, before |= all[l][g];
             for (int g = 8; g >= 0; --g) line_outside[g] |= after, after |= all[l][g];
-            for (int g = 0; g < 9; ++g)
-                if (open[l][g] & (line_outside[g] ^ group_off_line[l][g]) & ALL_DIGITS) return true;
+            for (int g = 0; g < 9; ++g) {
+                removes[dim][l][g] = (line_outside[g] ^ group_off_line[l][g]) & ALL_DIGITS;
+                any |= open[l][g] & removes[dim][l][g];
+            }
         }
     }
-    return false;
+    if (!any) return -1;
+    for (int k = 0; k < N_CELLS; ++k) {
+        const PUZZLE_CELL& c = cells[k];
+        if (n_digits(c.elim_bits) == 1) continue;
+        for (int dim = DIM_ROW; dim < dims; ++dim) {
+            const int h = c.house(dim);
+            if (dim >= DIM_DIAG && h != 0) continue;
+            if (c.elim_bits & removes[dim][h][c.group]) return k * 8 + dim;
+        }
+    }
+    return -1;
 }
 
 bool Puzzle::simplify_cell_by_restriction(PUZZLE_CELL* cell) {
@@ -118,6 +133,11 @@ bool Puzzle::simplify_cell_by_restriction(PUZZLE_CELL* cell) {
 
 bool Puzzle::cell_form_restriction_once() {
     if (!are_neighbors_array) define_are_neighbors_array();
+    // Each digit's search reads only where the digit is: digits whose search found nothing in their
+    // present state are passed over.
+    uint64_t states[9][4];
+    const uint32_t check = digits_to_search(7, states);
+    if (!check) return false;
     // Cells, as 128-bit sets, that may lose each digit: unsolved and holding it.
     uint64_t open[10][2] = {};
     for (int k = 0; k < N_CELLS; ++k) {
@@ -126,7 +146,7 @@ bool Puzzle::cell_form_restriction_once() {
         for (int d = 1; d <= 9; ++d)
             if (m & (1u << d)) open[d][k >> 6] |= uint64_t{1} << (k & 63);
     }
-    return any_house([&](int dim, int h, PUZZLE_CELL* first) {
+    const bool found = any_house([&](int dim, int h, PUZZLE_CELL* first) {
         // One walk gathers, per digit, how many cells of the house hold it and which cells
         // outside see all of those.
         uint64_t in_house[2] = {0, 0};
@@ -138,7 +158,7 @@ bool Puzzle::cell_form_restriction_once() {
             const int k = index_of(c);
             in_house[k >> 6] |= uint64_t{1} << (k & 63);
             const int q = c->row * 9 + c->col;
-            for (uint32_t m = c->elim_bits & ALL_DIGITS; m; m &= m - 1) {
+            for (uint32_t m = c->elim_bits & check; m; m &= m - 1) {
                 const int d = __builtin_ctz(m);
                 seen_by_all[d][0] &= neighbor_bits[q][0];
                 seen_by_all[d][1] &= neighbor_bits[q][1];
@@ -165,4 +185,6 @@ bool Puzzle::cell_form_restriction_once() {
         }
         return false;
     });
+    if (!found) note_failures(7, check, states);
+    return found;
 }

@@ -52,7 +52,7 @@ int Puzzle::solve(METHOD_TYPE level) {
     technique_counts[SLOT_GIVENS] = givens;
     if (peers_state != PEERS_KEPT) {
         if (!plain_paths) build_peer_sets();
-        std::memset(fish_memo, 0, sizeof fish_memo);  // houses may differ from the last solve's
+        forget_failures();  // houses may differ from the last solve's
     }
     fresh_single = 0;
     singles_sets.valid = false;
@@ -136,9 +136,14 @@ bool Puzzle::simplify(METHOD_TYPE m) {
                 if (!single(c.elim_bits) && simplify_cell_using_digits(&c)) return true;
             return false;
         case METHOD_LOCKED_CANDIDATES:
-            if (peers_state == PEERS_NONE || restriction_possible())
+            if (peers_state != PEERS_NONE) {
+                // The scan's first find, made by the same walk; the unions answer where it lies.
+                const int at = restriction_first();
+                if (at >= 0 && restriction_for_cell_and_dim(&cells[at / 8], at % 8)) return true;
+            } else {
                 for (PUZZLE_CELL& c : cells)
                     if (!single(c.elim_bits) && simplify_cell_by_restriction(&c)) return true;
+            }
             return cell_form_restriction_once();
         case METHOD_SUBSETS:
             return simplify_once_over_dim(METHOD_SUBSETS);

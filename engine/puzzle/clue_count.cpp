@@ -10,6 +10,9 @@ struct State {
     CellSet cand[9];
     CellSet open;
     uint32_t holding[9] = {};  // per digit, the houses (bit h) where it is placed
+    // Per digit, the houses whose cells with the digit may have changed since the hidden-single
+    // sweep last found nothing there: only those can hold something new for it.
+    uint32_t dirty[9] = {~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u, ~0u};
     uint32_t* placed = nullptr;  // when given, the digit bit (1 << digit) of each cell placed
 };
 
@@ -19,8 +22,13 @@ void clear_cell(CellSet& s, int k) {
 
 void place(State& s, const ClueCounter& cc, int k, int d) {
     clear_cell(s.open, k);
-    for (CellSet& c : s.cand) clear_cell(c, k);
+    const uint32_t here = cc.houses_of[k];
+    for (int e = 0; e < 9; ++e) {
+        clear_cell(s.cand[e], k);
+        s.dirty[e] |= here;
+    }
     s.cand[d] &= ~cc.peers[k];
+    s.dirty[d] |= cc.peer_houses[k];
     s.holding[d] |= cc.houses_of[k];
     if (s.placed) s.placed[k] = 2u << d;
 }
@@ -50,7 +58,9 @@ bool propagate(const ClueCounter& cc, State& s, bool lock) {
         bool changed = false;
         const uint32_t all_houses = (1u << cc.n_houses) - 1;
         for (int d = 0; d < 9; ++d) {
-            for (uint32_t open_houses = all_houses & ~s.holding[d]; open_houses; open_houses &= open_houses - 1) {
+            const uint32_t todo = all_houses & ~s.holding[d] & s.dirty[d];
+            s.dirty[d] = 0;  // what changes from here on is marked again
+            for (uint32_t open_houses = todo; open_houses; open_houses &= open_houses - 1) {
                 const int h = __builtin_ctz(open_houses);
                 if (s.holding[d] >> h & 1) continue;  // placed there earlier in this sweep
                 const CellSet where = s.cand[d] & cc.house[h];
@@ -67,6 +77,11 @@ bool propagate(const ClueCounter& cc, State& s, bool lock) {
                         const CellSet gone = s.cand[d] & other & ~where;
                         if (gone.empty()) continue;
                         s.cand[d] &= ~gone;
+                        for (CellSet rest = gone; !rest.empty();) {
+                            const int k = rest.first();
+                            clear_cell(rest, k);
+                            s.dirty[d] |= cc.houses_of[k];
+                        }
                         changed = true;
                     }
                 }
@@ -160,6 +175,9 @@ ClueCounter::ClueCounter(const Puzzle& p) {
         houses_of[k] = 0;
         for (int h = 0; h < n_houses; ++h)
             if (house[h].has(k)) peers[k] |= house[h], houses_of[k] |= 1u << h;
+        peer_houses[k] = 0;
+        for (int h = 0; h < n_houses; ++h)
+            if (!(house[h] & peers[k]).empty()) peer_houses[k] |= 1u << h;
     }
 }
 
@@ -226,6 +244,7 @@ bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b) const {
         if (cell < 0 || cell >= N_CELLS || !s.open.has(cell)) continue;  // a placed cell has one digit
         State next = s;
         clear_cell(next.cand[known[cell]], cell);
+        next.dirty[known[cell]] |= houses_of[cell];
         CellSet differs;
         if (search(*this, next, 1, &differs, known) > 0) {
             remember(known, differs);

@@ -31,6 +31,7 @@ struct ClueCounter {
     CellSet house[kMaxHouses];
     CellSet peers[N_CELLS];
     uint32_t houses_of[N_CELLS];  // bit h for each house h of the cell
+    uint32_t peer_houses[N_CELLS];  // bit h for each house h holding the cell or one of its peers
     int n_houses = 0;
     bool lock = false;  // whether the search also uses locked candidates (jigsaw maps)
 
