@@ -1,6 +1,6 @@
 // Franken fish: single-digit fish whose base or cover mixes rows or columns with groups.
 #include <iterator>
-#include <optional>
+#include <memory>
 
 #include "puzzle/Puzzle.h"
 #include "puzzle/Puzzle_fish_lines.h"
@@ -88,6 +88,66 @@ struct FrankenLists {
         n = n_sets[dim][k];
         return sets[dim][k];
     }
+
+    // What a base of k lines of one dimension (the k-combinations above, in order) offers the shapes
+    // whose base is lines only: the crossing positions where it has the digit, the groups of its
+    // cells at each position, the groups holding the digit off it, and by number of cover groups the
+    // most base positions that many groups can hold (`spare`).
+    struct Base {
+        uint16_t positions, groups_off_base;
+        uint8_t spare[5];
+        uint16_t groups_at[9];
+    };
+    Base bases[2][5][MAX_SETS];
+    bool bases_made[2][5] = {};
+
+    const Base* bases_of(Puzzle& p, DIMENSION base_dim, int k) {
+        const int t = base_dim == DIM_ROW ? 0 : 1;
+        if (bases_made[t][k]) return bases[t][k];
+        bases_made[t][k] = true;
+        // Per line: the groups holding the digit on it, the group of its cell with the digit at each
+        // crossing position, and the positions where each group holds the digit.
+        unsigned groups_on_line[9] = {};
+        uint16_t group_at[9][9] = {}, positions_of[9][9] = {};
+        for (int line = 0; line < 9; ++line) {
+            fish::for_each_member(at.of(base_dim, line), [&](int pos) {
+                const int g = fish::on_line(p, base_dim, line, pos).group;
+                if (g < 0 || g > 8) return;
+                groups_on_line[line] |= 1u << g;
+                group_at[line][pos] = static_cast<uint16_t>(1u << g);
+                positions_of[line][g] |= static_cast<uint16_t>(1u << pos);
+            });
+        }
+        int n = 0;
+        const unsigned* lines = of(base_dim, k, n);
+        for (int b = 0; b < n; ++b) {
+            Base& f = bases[t][k][b];
+            unsigned group_positions[9] = {}, positions = 0, off_base = 0;
+            for (int i = 0; i < 9; ++i) f.groups_at[i] = 0;
+            fish::for_each_member(lines[b], [&](int line) {
+                positions |= at.of(base_dim, line);
+                for (int i = 0; i < 9; ++i) {
+                    f.groups_at[i] |= group_at[line][i];
+                    group_positions[i] |= positions_of[line][i];
+                }
+            });
+            fish::for_each_member(0x1ffu & ~lines[b], [&](int line) { off_base |= groups_on_line[line]; });
+            f.positions = static_cast<uint16_t>(positions);
+            f.groups_off_base = static_cast<uint16_t>(off_base);
+            // The positions each group meets, largest first: the sum of the first c is the spare of c groups.
+            int count_of[10] = {};
+            for (int g = 0; g < 9; ++g) ++count_of[n_houses(group_positions[g])];
+            int c = 0, sum = 0, v = 9;
+            f.spare[0] = 0;
+            while (c < 4) {
+                while (v > 0 && count_of[v] == 0) --v;
+                if (v > 0) --count_of[v];
+                sum += v;
+                f.spare[++c] = static_cast<uint8_t>(sum);
+            }
+        }
+        return bases[t][k];
+    }
 };
 
 namespace {
@@ -132,8 +192,11 @@ bool Puzzle::simplify_once_franken_fish_for_digit(unsigned bit, int n_rows, int 
 
 bool Puzzle::simplify_franken_defining_lines_only(unsigned bit, int n_rows, int n_groups, int houses[3][9],
                                                   FRANKEN_PATTERN p, DIMENSION base_dim, FrankenLists* shared) {
-    std::optional<FrankenLists> own;
-    FrankenLists& lists = shared ? *shared : own.emplace(*this, bit, n_rows, n_groups, houses);
+    // A shape asked on its own makes the lists itself (on the heap: they are large, and an empty
+    // optional of them would be cleared byte by byte on every call).
+    std::unique_ptr<FrankenLists> own;
+    if (!shared) own = std::make_unique<FrankenLists>(*this, bit, n_rows, n_groups, houses);
+    FrankenLists& lists = shared ? *shared : *own;
     const Choices ch(lists, base_dim, p.base_lines, p.cover_lines, p.cover_groups);
     const DIMENSION cross = ch.cross;
     const fish::DigitLines& at = ch.at;
@@ -148,47 +211,17 @@ bool Puzzle::simplify_franken_defining_lines_only(unsigned bit, int n_rows, int 
     }
     unsigned listed_groups = 0;
     for (int i = 0; i < n_groups; ++i) listed_groups |= 1u << houses[DIM_GROUP][i];
-    // Per line of the base dimension: the groups holding the digit on it, the group of its cell with
-    // the digit at each crossing position, and the positions where each group holds the digit.
-    unsigned groups_on_line[9] = {};
-    uint16_t group_at[9][9] = {}, positions_of[9][9] = {};
-    for (int line = 0; line < 9; ++line) {
-        fish::for_each_member(at.of(base_dim, line), [&](int pos) {
-            const int g = fish::on_line(*this, base_dim, line, pos).group;
-            if (g < 0 || g > 8) return;
-            groups_on_line[line] |= 1u << g;
-            group_at[line][pos] = static_cast<uint16_t>(1u << g);
-            positions_of[line][g] |= static_cast<uint16_t>(1u << pos);
-        });
-    }
+    const FrankenLists::Base* facts = lists.bases_of(*this, base_dim, p.base_lines);
 
     for (int b = 0; b < ch.n_base_lines; ++b) {
         const unsigned base = ch.base_lines[b];
-        // For each crossing position, the groups of the base cells there; and the groups holding the
-        // digit off the base lines, which a cover group would lose.
-        unsigned groups_at[9] = {}, group_positions[9] = {};
-        unsigned base_positions = 0;
-        fish::for_each_member(base, [&](int line) {
-            base_positions |= at.of(base_dim, line);
-            for (int i = 0; i < 9; ++i) {
-                groups_at[i] |= group_at[line][i];
-                group_positions[i] |= positions_of[line][i];
-            }
-        });
-        unsigned groups_off_base = 0;
-        fish::for_each_member(0x1ffu & ~base, [&](int line) { groups_off_base |= groups_on_line[line]; });
+        const FrankenLists::Base& f = facts[b];
+        const unsigned base_positions = f.positions;
+        const uint16_t* groups_at = f.groups_at;
+        const unsigned groups_off_base = f.groups_off_base;
         // Every base position off the cover lines needs a cover group holding a base cell there, so
         // the cover groups can excuse at most `spare` positions: the most that any choice of them meets.
-        int meeting[9];
-        for (int g = 0; g < 9; ++g) meeting[g] = n_houses(group_positions[g]);
-        int spare = 0;
-        for (int i = 0; i < p.cover_groups; ++i) {
-            int top = 0;
-            for (int g = 1; g < 9; ++g)
-                if (meeting[g] > meeting[top]) top = g;
-            spare += meeting[top];
-            meeting[top] = 0;
-        }
+        const int spare = f.spare[p.cover_groups];
         if (n_houses(base_positions) - p.cover_lines > spare) continue;
 
         for (int l = 0; l < ch.n_cross_lines; ++l) {
@@ -235,8 +268,11 @@ bool Puzzle::simplify_franken_defining_lines_only(unsigned bit, int n_rows, int 
 
 bool Puzzle::simplify_franken_secondary_lines_only(unsigned bit, int n_rows, int n_groups, int houses[3][9],
                                                    FRANKEN_PATTERN p, DIMENSION base_dim, FrankenLists* shared) {
-    std::optional<FrankenLists> own;
-    FrankenLists& lists = shared ? *shared : own.emplace(*this, bit, n_rows, n_groups, houses);
+    // A shape asked on its own makes the lists itself (on the heap: they are large, and an empty
+    // optional of them would be cleared byte by byte on every call).
+    std::unique_ptr<FrankenLists> own;
+    if (!shared) own = std::make_unique<FrankenLists>(*this, bit, n_rows, n_groups, houses);
+    FrankenLists& lists = shared ? *shared : *own;
     const Choices ch(lists, base_dim, p.base_lines, p.cover_lines, p.base_groups);
     const DIMENSION cross = ch.cross;
     const fish::DigitLines& at = ch.at;

@@ -23,10 +23,13 @@ void clear_cell(CellSet& s, int k) {
 void place(State& s, const ClueCounter& cc, int k, int d) {
     clear_cell(s.open, k);
     const uint32_t here = cc.houses_of[k];
-    for (int e = 0; e < 9; ++e) {
-        clear_cell(s.cand[e], k);
-        s.dirty[e] |= here;
+    const uint64_t keep = ~(uint64_t{1} << (k & 63));
+    if (k < 64) {
+        for (CellSet& c : s.cand) c.lo &= keep;
+    } else {
+        for (CellSet& c : s.cand) c.hi &= keep;
     }
+    for (uint32_t& houses : s.dirty) houses |= here;
     s.cand[d] &= ~cc.peers[k];
     s.dirty[d] |= cc.peer_houses[k];
     s.holding[d] |= cc.houses_of[k];
@@ -184,13 +187,20 @@ ClueCounter::ClueCounter(const Puzzle& p) {
 // Starts from the empty grid and places the given digit index (0..8, -1 for none) of each cell;
 // false when a digit clashes with one placed before it.
 static bool place_givens(const ClueCounter& cc, State& s, const int* given) {
-    for (int d = 0; d < 9; ++d) s.cand[d] = ~CellSet{};
-    s.open = ~CellSet{};
+    // Placing them one by one leaves each digit everywhere but on the givens and the peers of its
+    // own givens: those sets are made at once.
+    CellSet seen[9], givens;
     for (int k = 0; k < N_CELLS; ++k) {
-        if (given[k] < 0) continue;
-        if (!s.cand[given[k]].has(k)) return false;
-        place(s, cc, k, given[k]);
+        const int d = given[k];
+        if (d < 0) continue;
+        if (seen[d].has(k)) return false;
+        seen[d] |= cc.peers[k];
+        s.holding[d] |= cc.houses_of[k];
+        givens.add(k);
+        if (s.placed) s.placed[k] = 2u << d;
     }
+    s.open = ~givens;
+    for (int d = 0; d < 9; ++d) s.cand[d] = ~givens & ~seen[d];
     return true;
 }
 

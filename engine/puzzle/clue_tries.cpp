@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int kBlock = 16;          // tries drawn ahead and solved before their outcomes are folded
+constexpr int kBlock = 256;         // tries drawn ahead and solved before their outcomes are folded
 constexpr int kMaxThreads = 8;
 constexpr long kRemovalSeconds = 600;  // wall-clock bound of one thinning run
 
