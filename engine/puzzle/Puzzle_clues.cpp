@@ -21,7 +21,7 @@ constexpr long kLateAcceptSeconds = 595;    // hard difficulties keep a late bes
 // Everything an attempt needs to restore: the cells and the solver's counters.
 struct Snapshot {
     PUZZLE_CELL cells[N_CELLS];
-    int counts[N_TECHNIQUE_COUNTS];
+    int counts[N_TECHNIQUE_COUNTS] = {};  // no technique until one is taken
 };
 
 void take(Snapshot& s, const Puzzle& p) {
@@ -199,8 +199,8 @@ void Puzzle::solve_drawn_clues() {
     count_mask();
     apply_mask();
     const auto ceiling = static_cast<METHOD_TYPE>(atom.technique);
-    const ClueCounter local = kept_counter ? ClueCounter{} : ClueCounter(*this);
-    const ClueCounter& counter = kept_counter ? *kept_counter : local;
+    std::unique_ptr<ClueCounter> own_counter;
+    const ClueCounter& counter = counter_for(*this, own_counter);
     solve_clues(*this, ceiling, counter);
     while (technique_counts[SLOT_UNSOLVED] != 0 && !cancel_requested()) {
         PUZZLE_CELL** before = next_added_clue;
@@ -213,7 +213,7 @@ void Puzzle::solve_drawn_clues() {
 int Puzzle::remove_clues_returning_rating(long deadline, int passes) {
     const ParameterAtom& atom = clue_parameters_of(*this).ruling();
     const auto ceiling = static_cast<METHOD_TYPE>(atom.technique);
-    Snapshot last{}, best{};
+    Snapshot last, best;
     int best_rating = 0;
     bool improved = false;
     int givens = technique_counts[SLOT_GIVENS];
@@ -227,8 +227,8 @@ int Puzzle::remove_clues_returning_rating(long deadline, int passes) {
     for (int i = 0; i < n_picks; ++i) order[i] = i;
     if (passes <= 0) return 0;
     const bool sym = symmetry != 2;
-    const ClueCounter local = kept_counter ? ClueCounter{} : ClueCounter(*this);
-    const ClueCounter& counter = kept_counter ? *kept_counter : local;
+    std::unique_ptr<ClueCounter> own_counter;
+    const ClueCounter& counter = counter_for(*this, own_counter);
     for (int p = 0; p < passes; ++p) {
         if (p > 0) random_combination(n_picks, n_picks, order);
         bool kept = false;

@@ -8,8 +8,8 @@ bool Puzzle::simplify_cell_forcing_net() {
     // a cell without a digit or a house without a place for some digit. The answer does not depend on
     // the order in which the singles are taken, so the trials run on compact per-digit cell sets
     // instead of replaying the solver's passes over the cells; the live cells are never touched.
-    const ClueCounter local = kept_counter ? ClueCounter{} : ClueCounter(*this);
-    const ClueCounter& houses = kept_counter ? *kept_counter : local;
+    std::unique_ptr<ClueCounter> own_counter;
+    const ClueCounter& houses = counter_for(*this, own_counter);
     uint32_t saved[N_CELLS];
     for (int k = 0; k < N_CELLS; ++k) saved[k] = cells[k].elim_bits;
 

@@ -229,6 +229,7 @@ bool Puzzle::eliminate_by_sets() {
         return true;
     };
     bool sound = true;
+    const bool rebuilt = !z.valid;
     if (!z.valid) {
         // A solve starts with open cells holding every digit: those go into all nine sets at once.
         uint64_t cand[9][2] = {}, full[2] = {0, 0}, prop[2] = {0, 0};
@@ -300,13 +301,27 @@ bool Puzzle::eliminate_by_sets() {
             fresh[0] = one[0] & ~two[0] & ~z.prop[0];
             fresh[1] = one[1] & ~two[1] & ~z.prop[1];
         }
-        for (int d = 0; d < 9; ++d)
-            for (int w = 0; w < 2; ++w)
-                for (uint64_t m = before[d][w] & ~z.cand[d][w]; m; m &= m - 1) {
-                    const int k = 64 * w + __builtin_ctzll(m);
-                    cells[k].elim_bits &= ~(2u << d);
-                    z.shadow[k] = static_cast<uint16_t>(cells[k].elim_bits);
-                }
+        if (rebuilt) {
+            // The first propagation of a solve takes most digits out of most cells: the masks are
+            // made afresh from the digits that stay (every word was a candidate set, so nothing else
+            // is in them).
+            uint32_t masks[N_CELLS] = {};
+            for (int d = 0; d < 9; ++d)
+                for (int w = 0; w < 2; ++w)
+                    for (uint64_t m = z.cand[d][w]; m; m &= m - 1) masks[64 * w + __builtin_ctzll(m)] |= 2u << d;
+            for (int k = 0; k < N_CELLS; ++k) {
+                cells[k].elim_bits = masks[k];
+                z.shadow[k] = static_cast<uint16_t>(masks[k]);
+            }
+        } else {
+            for (int d = 0; d < 9; ++d)
+                for (int w = 0; w < 2; ++w)
+                    for (uint64_t m = before[d][w] & ~z.cand[d][w]; m; m &= m - 1) {
+                        const int k = 64 * w + __builtin_ctzll(m);
+                        cells[k].elim_bits &= ~(2u << d);
+                        z.shadow[k] = static_cast<uint16_t>(cells[k].elim_bits);
+                    }
+        }
     } else {
         z.prop[0] |= fresh[0];
         z.prop[1] |= fresh[1];

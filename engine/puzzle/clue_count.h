@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "puzzle/Puzzle.h"
 
@@ -79,3 +80,11 @@ struct ClueCounter {
 
     bool singles_fail(const uint32_t masks[N_CELLS], int cell, uint32_t bit, uint32_t* placed = nullptr) const;
 };
+
+// The clue counter a generation keeps for the puzzle, or else one made for its houses and held in
+// `own` (made only then: a counter is large, and even an empty one would be cleared on every call).
+inline const ClueCounter& counter_for(const Puzzle& p, std::unique_ptr<ClueCounter>& own) {
+    if (p.kept_counter) return *p.kept_counter;
+    own = std::make_unique<ClueCounter>(p);
+    return *own;
+}
