@@ -184,23 +184,37 @@ ClueCounter::ClueCounter(const Puzzle& p) {
     }
 }
 
-// Starts from the empty grid and places the given digit index (0..8, -1 for none) of each cell;
-// false when a digit clashes with one placed before it.
-static bool place_givens(const ClueCounter& cc, State& s, const int* given) {
-    // Placing them one by one leaves each digit everywhere but on the givens and the peers of its
-    // own givens: those sets are made at once.
-    CellSet seen[9], givens;
-    for (int k = 0; k < N_CELLS; ++k) {
-        const int d = given[k];
-        if (d < 0) continue;
+namespace {
+
+// Givens set out on the empty grid: placing them one by one leaves each digit everywhere but on
+// the givens and the peers of its own givens, so those sets are gathered and made at once.
+struct Givens {
+    CellSet seen[9], cells;
+
+    // False when the digit index d clashes with a given placed before it.
+    bool add(const ClueCounter& cc, State& s, int k, int d) {
         if (seen[d].has(k)) return false;
         seen[d] |= cc.peers[k];
         s.holding[d] |= cc.houses_of[k];
-        givens.add(k);
+        cells.add(k);
         if (s.placed) s.placed[k] = 2u << d;
+        return true;
     }
-    s.open = ~givens;
-    for (int d = 0; d < 9; ++d) s.cand[d] = ~givens & ~seen[d];
+    void finish(State& s) const {
+        s.open = ~cells;
+        for (int d = 0; d < 9; ++d) s.cand[d] = ~cells & ~seen[d];
+    }
+};
+
+}  // namespace
+
+// Starts from the empty grid and places the given digit index (0..8, -1 for none) of each cell;
+// false when a digit clashes with one placed before it.
+static bool place_givens(const ClueCounter& cc, State& s, const int* given) {
+    Givens g;
+    for (int k = 0; k < N_CELLS; ++k)
+        if (given[k] >= 0 && !g.add(cc, s, k, given[k])) return false;
+    g.finish(s);
     return true;
 }
 
@@ -212,17 +226,36 @@ int ClueCounter::count(const int digits[N_CELLS], int limit) const {
     return limit > 0 ? search(*this, s, limit) : 0;
 }
 
-// The state of the puzzle's clues, and the known solution's digit index (0..8) of every cell; false
-// when the cells hold no valid solution or the clues break the rules.
-static bool load_clues(const ClueCounter& cc, const Puzzle& p, State& s, int* known) {
-    int given[N_CELLS];
+// Reads the known solution's digit index (0..8) of every cell into the counter, unless its cells'
+// solution words are those read last time, as they are for a whole generation; false when the
+// cells hold no valid solution.
+static bool read_solution(const ClueCounter& cc, const Puzzle& p) {
+    if (cc.read_valid) {
+        int k = 0;
+        while (k < N_CELLS && p.cells[k].solution == cc.read_words[k]) ++k;
+        if (k == N_CELLS) return true;
+    }
+    cc.read_valid = false;
     for (int k = 0; k < N_CELLS; ++k) {
         const unsigned digit = static_cast<unsigned>(p.cells[k].solution);
         if (digit <= 1 || (digit & (digit - 1)) != 0 || digit > ALL_DIGITS) return false;
-        known[k] = __builtin_ctz(digit) - 1;
-        given[k] = p.cells[k].status & STATUS_CLUE ? known[k] : -1;
+        cc.read_words[k] = p.cells[k].solution;
+        cc.read_digits[k] = __builtin_ctz(digit) - 1;
     }
-    return place_givens(cc, s, given);
+    cc.read_valid = true;
+    return true;
+}
+
+// The state of the puzzle's clues, and the known solution's digit index (0..8) of every cell; false
+// when the cells hold no valid solution or the clues break the rules.
+static bool load_clues(const ClueCounter& cc, const Puzzle& p, State& s, int* known) {
+    if (!read_solution(cc, p)) return false;
+    std::memcpy(known, cc.read_digits, sizeof cc.read_digits);
+    Givens g;
+    for (int k = 0; k < N_CELLS; ++k)
+        if ((p.cells[k].status & STATUS_CLUE) && !g.add(cc, s, k, known[k])) return false;
+    g.finish(s);
+    return true;
 }
 
 bool ClueCounter::second_solution(const Puzzle& p) const {

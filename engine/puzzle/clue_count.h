@@ -69,6 +69,10 @@ struct ClueCounter {
     mutable uint16_t by_cell[N_CELLS][kPerCell];
     mutable uint8_t n_by_cell[N_CELLS] = {};
     mutable uint8_t next_by_cell[N_CELLS] = {};
+    // The puzzle's solution as last read: its cells' words and their digit indexes 0..8.
+    mutable int32_t read_words[N_CELLS] = {};
+    mutable int read_digits[N_CELLS] = {};
+    mutable bool read_valid = false;
     mutable int solution[N_CELLS] = {};
     mutable bool known_solution_valid = false;
     // Forgets the remembered differences when `known` is not the solution they were found for.
