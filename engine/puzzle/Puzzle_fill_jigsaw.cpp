@@ -19,6 +19,7 @@ struct TightestFill {
     Puzzle& p;
     int n_houses = 0;
     PUZZLE_CELL* houses[kMaxHouses][9] = {};
+    uint64_t searched[2] = {0, 0};  // the cells the search decides
 
     explicit TightestFill(Puzzle& puzzle) : p(puzzle) {
         p.any_house([&](int dim, int, PUZZLE_CELL* first) {
@@ -27,18 +28,24 @@ struct TightestFill {
             ++n_houses;
             return n_houses == kMaxHouses;
         });
+        for (int i = 0; i < kSearched; ++i) {
+            const int k = static_cast<int>(p.ordered_cells[9 + i] - p.cells);
+            searched[k >> 6] |= uint64_t{1} << (k & 63);
+        }
     }
 
+    // Takes the digit out of the open searched cells that see x; false when one runs dry. Which
+    // cell is met first does not matter: after a failure every mask is put back.
     bool place(PUZZLE_CELL* x, uint32_t digit) {
         x->solution = static_cast<int32_t>(digit);
         const uint64_t* seen = p.neighbor_bits[x - p.cells];
-        for (int i = 0; i < kSearched; ++i) {
-            PUZZLE_CELL* y = p.ordered_cells[9 + i];
-            const int k = static_cast<int>(y - p.cells);
-            if (y->solution || !((seen[k >> 6] >> (k & 63)) & 1)) continue;
-            y->elim_bits &= ~digit;
-            if (!y->elim_bits) return false;
-        }
+        for (int w = 0; w < 2; ++w)
+            for (uint64_t m = seen[w] & searched[w]; m; m &= m - 1) {
+                PUZZLE_CELL* y = &p.cells[64 * w + __builtin_ctzll(m)];
+                if (y->solution) continue;
+                y->elim_bits &= ~digit;
+                if (!y->elim_bits) return false;
+            }
         return true;
     }
 
@@ -76,19 +83,26 @@ struct TightestFill {
             // A house digit with fewer places than the tightest cell has candidates is tighter.
             int best = fewest;
             for (int h = 0; h < n_houses; ++h) {
-                uint32_t placed_digits = 0;
-                int places[10] = {};
+                // Per digit, how many open cells of the house can take it: a four-bit counter
+                // across the digit bits of four words.
+                uint32_t placed_digits = 0, c0 = 0, c1 = 0, c2 = 0, c3 = 0;
                 for (PUZZLE_CELL* c : houses[h]) {
                     if (c->solution) {
                         placed_digits |= static_cast<uint32_t>(c->solution);
                         continue;
                     }
-                    for (uint32_t m = c->elim_bits; m; m &= m - 1) ++places[__builtin_ctz(m)];
+                    const uint32_t m = c->elim_bits, carry1 = c0 & m, carry2 = c1 & carry1;
+                    c0 ^= m;
+                    c1 ^= carry1;
+                    c3 |= c2 & carry2;
+                    c2 ^= carry2;
                 }
-                for (int d = 1; d <= 9; ++d) {
-                    if (placed_digits & (1u << d) || places[d] >= best) continue;
-                    if (places[d] == 0) return false;  // the house can no longer hold d
-                    best = places[d];
+                for (uint32_t open = ~placed_digits & 0x3feu; open; open &= open - 1) {
+                    const int d = __builtin_ctz(open);
+                    const int places = (c0 >> d & 1) | (c1 >> d & 1) << 1 | (c2 >> d & 1) << 2 | (c3 >> d & 1) << 3;
+                    if (places >= best) continue;
+                    if (places == 0) return false;  // the house can no longer hold d
+                    best = places;
                     n = 0;
                     for (PUZZLE_CELL* c : houses[h])
                         if (!c->solution && (c->elim_bits & (1u << d))) cells_of[n] = c, digit_of[n++] = 1u << d;
