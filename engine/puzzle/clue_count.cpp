@@ -249,6 +249,25 @@ static bool read_solution(const ClueCounter& cc, const Puzzle& p) {
 // The state of the puzzle's clues, and the known solution's digit index (0..8) of every cell; false
 // when the cells hold no valid solution or the clues break the rules.
 static bool load_clues(const ClueCounter& cc, const Puzzle& p, State& s, int* known) {
+    if (cc.read_valid) {
+        // The usual case, in one pass over the cells: the solution read last time, checked as the
+        // givens are set out.
+        Givens g;
+        bool clash = false;
+        int k = 0;
+        for (; k < N_CELLS; ++k) {
+            const PUZZLE_CELL& c = p.cells[k];
+            if (c.solution != cc.read_words[k]) break;
+            if ((c.status & STATUS_CLUE) && !clash) clash = !g.add(cc, s, k, cc.read_digits[k]);
+        }
+        if (k == N_CELLS) {
+            if (clash) return false;
+            std::memcpy(known, cc.read_digits, sizeof cc.read_digits);
+            g.finish(s);
+            return true;
+        }
+        for (uint32_t& houses : s.holding) houses = 0;  // set out again below
+    }
     if (!read_solution(cc, p)) return false;
     std::memcpy(known, cc.read_digits, sizeof cc.read_digits);
     Givens g;
