@@ -19,6 +19,8 @@ bool Puzzle::simplify_cell_forcing_net() {
     uint32_t holds[N_CELLS] = {};
     uint32_t placed[N_CELLS];
 
+    ClueCounter::DigitCells where;
+    ClueCounter::digits_of(saved, where);
     bool removed = false;
     for (int k = 0; k < N_CELLS; ++k) {
         const uint32_t mask = saved[k];
@@ -27,7 +29,7 @@ bool Puzzle::simplify_cell_forcing_net() {
         for (int d = 1; d <= 9; ++d) {
             const uint32_t bit = 1u << d;
             if (!(mask & bit) || (holds[k] & bit)) continue;
-            if (houses.singles_fail(saved, k, bit, placed)) {
+            if (houses.singles_fail(where, k, bit, placed)) {
                 impossible |= bit;
             } else {
                 for (int c = 0; c < N_CELLS; ++c) holds[c] |= placed[c];
@@ -35,6 +37,7 @@ bool Puzzle::simplify_cell_forcing_net() {
         }
         if (impossible) {
             saved[k] &= ~impossible;
+            for (uint32_t m = impossible & ALL_DIGITS; m; m &= m - 1) where.of[__builtin_ctz(m) - 1].remove(k);
             removed = true;
             for (uint32_t& h : holds) h = 0;
         }

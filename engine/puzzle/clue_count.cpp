@@ -16,12 +16,8 @@ struct State {
     uint32_t* placed = nullptr;  // when given, the digit bit (1 << digit) of each cell placed
 };
 
-void clear_cell(CellSet& s, int k) {
-    (k < 64 ? s.lo : s.hi) &= ~(uint64_t{1} << (k & 63));
-}
-
 void place(State& s, const ClueCounter& cc, int k, int d) {
-    clear_cell(s.open, k);
+    s.open.remove(k);
     const uint32_t here = cc.houses_of[k];
     const uint64_t keep = ~(uint64_t{1} << (k & 63));
     if (k < 64) {
@@ -50,7 +46,7 @@ bool propagate(const ClueCounter& cc, State& s, bool lock) {
         if (!singles.empty()) {
             while (!singles.empty()) {
                 const int k = singles.first();
-                clear_cell(singles, k);
+                singles.remove(k);
                 int d = 0;
                 while (d < 9 && !s.cand[d].has(k)) ++d;
                 if (d == 9) return false;  // an earlier single of this round took its last digit
@@ -82,7 +78,7 @@ bool propagate(const ClueCounter& cc, State& s, bool lock) {
                         s.cand[d] &= ~gone;
                         for (CellSet rest = gone; !rest.empty();) {
                             const int k = rest.first();
-                            clear_cell(rest, k);
+                            rest.remove(k);
                             s.dirty[d] |= cc.houses_of[k];
                         }
                         changed = true;
@@ -107,7 +103,7 @@ int branch_cell(const State& s) {
     int k = -1, fewest = 10;
     for (CellSet rest = s.open; !rest.empty();) {
         const int c = rest.first();
-        clear_cell(rest, c);
+        rest.remove(c);
         int n = 0;
         for (const CellSet& cd : s.cand) n += cd.has(c);
         if (n < fewest) fewest = n, k = c;
@@ -305,7 +301,7 @@ bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b) const {
         const int cell = i == 0 ? a : b;
         if (cell < 0 || cell >= N_CELLS || !s.open.has(cell)) continue;  // a placed cell has one digit
         State next = s;
-        clear_cell(next.cand[known[cell]], cell);
+        next.cand[known[cell]].remove(cell);
         next.dirty[known[cell]] |= houses_of[cell];
         CellSet differs;
         if (search(*this, next, 1, &differs, known) > 0) {
@@ -334,7 +330,7 @@ void ClueCounter::remember(const int* known, CellSet differs) const {
     other_hi[i] = differs.hi;
     for (CellSet rest = differs; !rest.empty();) {
         const int k = rest.first();
-        (k < 64 ? rest.lo : rest.hi) &= ~(uint64_t{1} << (k & 63));
+        rest.remove(k);
         const int at = n_by_cell[k] < kPerCell ? n_by_cell[k]++ : next_by_cell[k]++ % kPerCell;
         by_cell[k][at] = static_cast<uint16_t>(i);
     }
@@ -352,7 +348,7 @@ bool ClueCounter::knows_other(const int* known, CellSet clues, CellSet at) const
     // Only differences holding a cell of `at` can answer: those the cells' rings name.
     for (CellSet rest = at; !rest.empty();) {
         const int k = rest.first();
-        (k < 64 ? rest.lo : rest.hi) &= ~(uint64_t{1} << (k & 63));
+        rest.remove(k);
         for (int j = 0; j < n_by_cell[k]; ++j) {
             const int i = by_cell[k][j];
             const uint64_t holds = (k < 64 ? other_lo[i] : other_hi[i]) >> (k & 63) & 1;
@@ -362,13 +358,27 @@ bool ClueCounter::knows_other(const int* known, CellSet clues, CellSet at) const
     return false;
 }
 
+void ClueCounter::digits_of(const uint32_t masks[N_CELLS], DigitCells& where) {
+    for (CellSet& c : where.of) c = CellSet{};
+    for (int k = 0; k < N_CELLS; ++k)
+        for (uint32_t m = masks[k] & ALL_DIGITS; m; m &= m - 1) where.of[__builtin_ctz(m) - 1].add(k);
+}
+
 bool ClueCounter::singles_fail(const uint32_t masks[N_CELLS], int cell, uint32_t bit, uint32_t* placed) const {
+    DigitCells where;
+    digits_of(masks, where);
+    return singles_fail(where, cell, bit, placed);
+}
+
+bool ClueCounter::singles_fail(const DigitCells& where, int cell, uint32_t bit, uint32_t* placed) const {
     State s;
     s.open = ~CellSet{};
-    for (int k = 0; k < N_CELLS; ++k) {
-        const uint32_t m = k == cell ? bit : masks[k];
-        for (int d = 0; d < 9; ++d)
-            if (m >> (d + 1) & 1) s.cand[d].add(k);
+    for (int d = 0; d < 9; ++d) {
+        s.cand[d] = where.of[d];
+        if (cell >= 0 && cell < N_CELLS) {
+            s.cand[d].remove(cell);
+            if (bit >> (d + 1) & 1) s.cand[d].add(cell);
+        }
     }
     if (placed) {
         for (int k = 0; k < N_CELLS; ++k) placed[k] = 0;

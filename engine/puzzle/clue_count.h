@@ -11,6 +11,7 @@ struct CellSet {
     uint64_t lo = 0, hi = 0;
 
     void add(int k) { (k < 64 ? lo : hi) |= uint64_t{1} << (k & 63); }
+    void remove(int k) { (k < 64 ? lo : hi) &= ~(uint64_t{1} << (k & 63)); }
     bool has(int k) const { return ((k < 64 ? lo : hi) >> (k & 63)) & 1; }
     bool empty() const { return (lo | hi) == 0; }
     // Exactly one cell.
@@ -83,6 +84,13 @@ struct ClueCounter {
     bool knows_other(const int* known, CellSet clues, CellSet at) const;
 
     bool singles_fail(const uint32_t masks[N_CELLS], int cell, uint32_t bit, uint32_t* placed = nullptr) const;
+    // The same, from the masks made into per-digit cell sets once (`where`, by digits_of) for all the
+    // trials on one set of masks.
+    struct DigitCells {
+        CellSet of[9];
+    };
+    static void digits_of(const uint32_t masks[N_CELLS], DigitCells& where);
+    bool singles_fail(const DigitCells& where, int cell, uint32_t bit, uint32_t* placed = nullptr) const;
 };
 
 // The clue counter a generation keeps for the puzzle, or else one made for its houses and held in
