@@ -44,26 +44,6 @@ bool meets_group(const Puzzle& p, DIMENSION line_dim, int line, int group) {
     return p.group_overlap[line_dim - 1][9 * line + group] != 0;
 }
 
-// For the k-subsets of 0..n-1 (k = 3..5) in table order: which of them hold each index i (bit j for
-// subset j), and how many come before the first whose smallest index is m or more.
-struct SubsetIndex {
-    uint64_t with[10][6][9][2] = {};
-    int before[10][6][10] = {};
-
-    SubsetIndex() {
-        for (int n = 3; n <= 9; ++n)
-            for (int k = 3; k <= 5 && k <= n; ++k) {
-                const int count = n_combinations(n, k);
-                for (int m = 0; m <= 9; ++m) before[n][k][m] = count;
-                for (int j = count - 1; j >= 0; --j) {
-                    const int* comb = comb_at(n, k, j);
-                    for (int t = 0; t < k; ++t) with[n][k][comb[t]][j >> 6] |= uint64_t{1} << (j & 63);
-                    for (int m = 0; m <= comb[0]; ++m) before[n][k][m] = j;
-                }
-            }
-    }
-};
-
 // The scan of finned fish of sizes 3 to 5 for one digit, `at` being where it lies: `on_fish(base,
 // cover)` is asked in scan order and the scan stops at the first true answer. It is asked only
 // where a fish removes something: the cover holds every crossing line on which the base has the
@@ -75,8 +55,7 @@ bool scan_finned(const Puzzle& p, const fish::DigitLines& at, DIMENSION base_dim
     if (largest > 5) largest = 5;
     // A finned X-wing is left alone: the sizes are 3, 4 and 5.
     if (largest < 3) return false;
-    n_combinations(n_cover, 3);  // the subset tables are built
-    static const SubsetIndex index;
+    const fish::SubsetIndex& index = fish::subset_index();
 
     const unsigned required = 1u << base_houses[0];
     unsigned listed_cover = 0;

@@ -158,17 +158,45 @@ bool Puzzle::simplify_once_rows_and_cols_for_digit(METHOD_TYPE m, unsigned bit, 
         col_spans[j] = 0;
         fish::for_each_member(col_sets[j], [&](int col) { col_spans[j] |= at.of(DIM_COL, col); });
     }
+    // Which column sets can pass for a row set, from the sets holding each listed column: a fish
+    // with the rows as base needs a cover holding every column where they have the digit, and
+    // removes something when one of its columns has the digit off the rows; one with the columns
+    // as base needs columns that have the digit on the rows only, and removes something when the
+    // rows have it off the columns. Only those sets are asked, in scan order, both ways as before.
+    const fish::SubsetIndex& index = fish::subset_index();
+    const uint64_t(*with)[2] = index.with[n_cols][k];
+    int place_of[9] = {};
+    unsigned listed = 0;
+    for (int c = 0; c < n_cols; ++c) place_of[cols[c]] = c, listed |= 1u << cols[c];
+    const uint64_t all[2] = {n_col_sets >= 64 ? ~uint64_t{0} : (uint64_t{1} << n_col_sets) - 1,
+                             n_col_sets <= 64 ? 0 : (uint64_t{1} << (n_col_sets - 64)) - 1};
     for (int i = 0; i < n_row_sets; ++i) {
         const unsigned row_set = fish::picked(rows, comb_at(n_rows, k, i), k);
         unsigned row_span = 0;
         fish::for_each_member(row_set, [&](int row) { row_span |= at.of(DIM_ROW, row); });
-        for (int j = 0; j < n_col_sets; ++j) {
-            if (!(row_span & ~col_sets[j]) && fish::lines_fish(*this, bit, at, DIM_ROW, row_set, col_sets[j]))
-                return true;
-            if (columns_as_base && !(col_spans[j] & ~row_set) &&
-                fish::lines_fish(*this, bit, at, DIM_COL, col_sets[j], row_set))
-                return true;
+        uint64_t covers[2] = {0, 0};  // the sets holding every column where the rows have the digit
+        if (!(row_span & ~listed)) {
+            covers[0] = all[0], covers[1] = all[1];
+            fish::for_each_member(row_span, [&](int col) {
+                covers[0] &= with[place_of[col]][0];
+                covers[1] &= with[place_of[col]][1];
+            });
         }
+        uint64_t off_rows[2] = {0, 0};  // the sets holding a column with the digit off the rows
+        for (int c = 0; c < n_cols; ++c)
+            if (at.of(DIM_COL, cols[c]) & ~row_set) off_rows[0] |= with[c][0], off_rows[1] |= with[c][1];
+        uint64_t ask[2];
+        for (int w = 0; w < 2; ++w)
+            ask[w] = (covers[w] & off_rows[w]) | (columns_as_base ? all[w] & ~off_rows[w] & ~covers[w] : 0);
+        for (int w = 0; w < 2; ++w)
+            for (uint64_t m = ask[w]; m; m &= m - 1) {
+                const int j = 64 * w + __builtin_ctzll(m);
+                if (!(row_span & ~col_sets[j]) && fish::lines_fish(*this, bit, at, DIM_ROW, row_set, col_sets[j]))
+                    return true;
+                if (columns_as_base && !(col_spans[j] & ~row_set) &&
+                    fish::lines_fish(*this, bit, at, DIM_COL, col_sets[j], row_set))
+                    return true;
+            }
     }
     return false;
 }

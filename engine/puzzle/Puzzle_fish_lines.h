@@ -88,4 +88,30 @@ struct LineGroups {
     }
 };
 
+// For the k-subsets of 0..n-1 (k = 1..5) in table order: which of them hold each index i (bit j for
+// subset j), and how many come before the first whose smallest index is m or more. A scan over
+// subsets that asks only for those holding some indexes, or some of others, finds them at once.
+struct SubsetIndex {
+    uint64_t with[10][6][9][2] = {};
+    int before[10][6][10] = {};
+
+    SubsetIndex() {
+        for (int n = 1; n <= 9; ++n)
+            for (int k = 1; k <= 5 && k <= n; ++k) {
+                const int count = n_combinations(n, k);
+                for (int m = 0; m <= 9; ++m) before[n][k][m] = count;
+                for (int j = count - 1; j >= 0; --j) {
+                    const int* comb = comb_at(n, k, j);
+                    for (int t = 0; t < k; ++t) with[n][k][comb[t]][j >> 6] |= uint64_t{1} << (j & 63);
+                    for (int m = 0; m <= comb[0]; ++m) before[n][k][m] = j;
+                }
+            }
+    }
+};
+
+inline const SubsetIndex& subset_index() {
+    static const SubsetIndex index;
+    return index;
+}
+
 }  // namespace fish
