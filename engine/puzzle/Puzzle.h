@@ -187,6 +187,9 @@ struct Puzzle {
     uint64_t peer_set[N_CELLS][2];
     uint64_t house_set[N_DIMENSIONS][9][2];  // each house's cells (diagonals at index 0), made with peer_set
     bool rings_ascend;  // every ring visits its house in increasing cell order, from its last cell to its first
+    // Rows, columns and 3x3 boxes in their usual places, without diagonals (set with the peer sets):
+    // a cell outside a house then sees two or more of its cells only inside one box-line crossing.
+    bool plain_boxes;
     bool plain_paths;   // solve walks the rings cell by cell, as for broken rings (tests compare the two)
     // The candidates as per-digit cell sets, as the last propagation left them, with the cells it
     // had flagged and the candidate words it saw; valid only within one solve.

@@ -66,6 +66,7 @@ int Puzzle::solve(METHOD_TYPE level) {
 bool Puzzle::build_peer_sets() {
     peers_state = PEERS_NONE;
     rings_ascend = false;
+    plain_boxes = false;
     const int dims = x_flag() ? N_DIMENSIONS : DIM_DIAG;
     std::memset(house_set, 0, sizeof house_set);
     for (int k = 0; k < N_CELLS; ++k)
@@ -105,8 +106,12 @@ bool Puzzle::build_peer_sets() {
         peer_set[k][0] = seen[0];
         peer_set[k][1] = seen[1];
     }
+    bool plain = !x_flag();
+    for (int k = 0; k < N_CELLS && plain; ++k)
+        plain = cells[k].row == k / 9 && cells[k].col == k % 9 && cells[k].group == k / 27 * 3 + k % 9 / 3;
     peers_state = PEERS_SOLVE;
     rings_ascend = ascend;
+    plain_boxes = plain;
     return true;
 }
 
@@ -140,6 +145,10 @@ bool Puzzle::simplify(METHOD_TYPE m) {
                 // The scan's first find, made by the same walk; the unions answer where it lies.
                 const int at = restriction_first();
                 if (at >= 0 && restriction_for_cell_and_dim(&cells[at / 8], at % 8)) return true;
+                // With plain boxes, every cell that sees all of a house's places for a digit from
+                // outside it lies in their box-line crossing: box-line reduction or pointing, which
+                // have just found nothing, would remove it there. The peer intersections cannot.
+                if (plain_boxes) return false;
             } else {
                 for (PUZZLE_CELL& c : cells)
                     if (!single(c.elim_bits) && simplify_cell_by_restriction(&c)) return true;
