@@ -3,7 +3,6 @@
 
 #include "puzzle/Puzzle.h"
 #include "puzzle/set_bit_array.h"
-#include "util/sudoku_combinations.h"
 
 bool Puzzle::simplify_once_over_dim(METHOD_TYPE m) {
     // The memo of houses that found nothing is kept only while the houses cannot change.
@@ -29,19 +28,29 @@ bool Puzzle::simplify_once_over_dim(METHOD_TYPE m) {
             std::memcmp(subset_memo[dim][h], masks, sizeof masks) == 0)
             return false;
         uint32_t digit_bits[9];
+        uint32_t places[9];  // per digit, the unsolved cells (by place in `unsolved`) that hold it
         int nd = 0;
-        for (int d = 1; d <= 9; ++d)
-            if (all & (1u << d)) digit_bits[nd++] = 1u << d;
+        for (int d = 1; d <= 9; ++d) {
+            if (!(all & (1u << d))) continue;
+            digit_bits[nd] = 1u << d;
+            places[nd] = 0;
+            for (int j = 0; j < n; ++j)
+                if (unsolved[j]->elim_bits & (1u << d)) places[nd] |= 1u << j;
+            ++nd;
+        }
 
+        // The k-combinations of the digits in table order, walked depth first over rising places: k
+        // digits whose cells number k are a subset; a partial choice already held by more than k
+        // cells has none below it.
         for (int k = 2; k <= n - 2; ++k) {
-            const int count = n_combinations(n, k);
-            for (int i = 0; i < count; ++i) {
-                const int* comb = comb_at(n, k, i);
-                uint32_t chosen = 0;
-                for (int j = 0; j < k; ++j) chosen |= digit_bits[comb[j]];
-                int holders = 0;
-                for (int j = 0; j < n; ++j) holders += (unsolved[j]->elim_bits & chosen) != 0;
-                if (holders != k) continue;
+            auto walk = [&](auto&& self, int from, int left, uint32_t chosen, uint32_t held) -> bool {
+                if (__builtin_popcount(held) > k) return false;
+                if (left > 0) {
+                    for (int i = from; i <= nd - left; ++i)
+                        if (self(self, i + 1, left - 1, chosen | digit_bits[i], held | places[i])) return true;
+                    return false;
+                }
+                if (__builtin_popcount(held) != k) return false;
                 // These k digits live in these k cells only: nothing else may stay there.
                 bool changed = false;
                 for (int j = 0; j < n; ++j) {
@@ -51,11 +60,12 @@ bool Puzzle::simplify_once_over_dim(METHOD_TYPE m) {
                         changed = true;
                     }
                 }
-                if (!changed) continue;
+                if (!changed) return false;
                 ++technique_counts[m];
                 if (k <= 4) ++technique_counts[ATOM_HIDDEN_PAIR + k - 2];
                 return true;
-            }
+            };
+            if (walk(walk, 0, k, 0u, 0u)) return true;
         }
         if (remembered) {
             std::memcpy(subset_memo[dim][h], masks, sizeof masks);
