@@ -11,14 +11,15 @@ struct DigitPlaces {
     uint16_t groups_on_line[9][10];
     uint16_t lines_in_group[9][10];
 
-    void read(const PUZZLE_CELL* cells, int dim) {
+    // Only the digits of `digits` (bit d) are read; the others stay empty.
+    void read(const PUZZLE_CELL* cells, int dim, uint32_t digits = ALL_DIGITS) {
         for (int h = 0; h < 9; ++h)
             for (int d = 0; d < 10; ++d) groups_on_line[h][d] = lines_in_group[h][d] = 0;
         for (int k = 0; k < N_CELLS; ++k) {
             const PUZZLE_CELL& c = cells[k];
             const int line = c.house(dim);
-            for (int d = 1; d <= 9; ++d) {
-                if (!(c.elim_bits & (1u << d))) continue;
+            for (uint32_t m = c.elim_bits & digits & ALL_DIGITS; m; m &= m - 1) {
+                const int d = __builtin_ctz(m);
                 groups_on_line[line][d] |= static_cast<uint16_t>(1u << c.group);
                 lines_in_group[c.group][d] |= static_cast<uint16_t>(1u << line);
             }
@@ -93,7 +94,7 @@ bool Puzzle::double_restriction() {
     if (!check) return false;
     DigitPlaces places;
     for (int dim : {DIM_ROW, DIM_COL}) {
-        places.read(cells, dim);
+        places.read(cells, dim, check);
         const uint8_t* overlap = group_overlap[dim - 1];
         auto meets = [overlap](int line, int group) { return overlap[9 * line + group] != 0; };
         for (int line1 = 0; line1 <= 7; ++line1)

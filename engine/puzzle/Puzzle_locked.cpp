@@ -79,16 +79,22 @@ int Puzzle::restriction_first() const {
     // removes[dim][l][g]: the digits an unsolved cell of line l and group g would lose in dimension dim.
     uint32_t removes[N_DIMENSIONS][9][9];
     uint32_t any = 0;
-    for (int dim = DIM_ROW; dim < dims; ++dim) {
-        // all[l][g]: the candidates of the cells of line l (9: on no such line) in group g;
-        // open[l][g]: the same over unsolved cells.
-        uint32_t all[10][9] = {}, open[10][9] = {};
-        for (const PUZZLE_CELL& c : cells) {
+    // by_line[dim][l][g]: the candidates of the cells of line l (9: on no such line) in group g;
+    // open_by_line: the same over unsolved cells. One pass over the cells for every dimension.
+    uint32_t by_line[N_DIMENSIONS][10][9] = {}, open_by_line[N_DIMENSIONS][10][9] = {};
+    for (const PUZZLE_CELL& c : cells) {
+        const uint32_t e = c.elim_bits;
+        const bool open = n_digits(e) > 1;
+        for (int dim = DIM_ROW; dim < dims; ++dim) {
             const int h = c.house(dim);
             const int l = h >= 0 && h < 9 ? h : 9;
-            all[l][c.group] |= c.elim_bits;
-            if (n_digits(c.elim_bits) > 1) open[l][c.group] |= c.elim_bits;
+            by_line[dim][l][c.group] |= e;
+            if (open) open_by_line[dim][l][c.group] |= e;
         }
+    }
+    for (int dim = DIM_ROW; dim < dims; ++dim) {
+        const uint32_t(&all)[10][9] = by_line[dim];
+        const uint32_t(&open)[10][9] = open_by_line[dim];
         const int lines = dim >= DIM_DIAG ? 1 : 9;
         // The union over the other groups of a line, and over the other lines (and off-line cells)
         // of a group, from unions before and after each place.
