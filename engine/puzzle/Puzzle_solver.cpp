@@ -413,13 +413,33 @@ bool Puzzle::simplify_cell_using_digits(PUZZLE_CELL* cell) {
 bool Puzzle::hidden_single_by_counts() {
     uint32_t once[N_DIMENSIONS][9] = {}, twice[N_DIMENSIONS][9] = {};
     const bool x = x_flag();
+    // Neighbouring cells mostly share their row and often their group: each run of them is gathered
+    // in registers and merged into its house's words when it ends (held twice: twice in either part,
+    // or once in both), rather than read back and written for every cell.
+    struct Run {
+        int dim, h = -1;
+        uint32_t once = 0, twice = 0;
+    };
+    Run runs[2] = {{DIM_ROW}, {DIM_GROUP}};
+    auto flush = [&](Run& r) {
+        if (r.h < 0) return;
+        twice[r.dim][r.h] |= r.twice | (once[r.dim][r.h] & r.once);
+        once[r.dim][r.h] |= r.once;
+    };
     for (const PUZZLE_CELL& c : cells) {
         const uint32_t e = c.elim_bits;
-        for (int d = DIM_GROUP; d <= DIM_COL; ++d) {
-            const int h = c.house(d);
-            twice[d][h] |= once[d][h] & e;
-            once[d][h] |= e;
+        for (Run& r : runs) {
+            const int h = c.house(r.dim);
+            if (h != r.h) {
+                flush(r);
+                r.h = h, r.once = 0, r.twice = 0;
+            }
+            r.twice |= r.once & e;
+            r.once |= e;
         }
+        const int col = c.col;
+        twice[DIM_COL][col] |= once[DIM_COL][col] & e;
+        once[DIM_COL][col] |= e;
         if (x) {
             for (int d : {DIM_DIAG, DIM_ANTI_DIAG}) {
                 if (c.house(d) != 0) continue;
@@ -428,6 +448,7 @@ bool Puzzle::hidden_single_by_counts() {
             }
         }
     }
+    for (Run& r : runs) flush(r);
     for (PUZZLE_CELL& c : cells) {
         if (single(c.elim_bits)) continue;
         const uint32_t mask = c.elim_bits & ALL_DIGITS;
