@@ -10,14 +10,18 @@ namespace {
 struct DigitPlaces {
     uint16_t groups_on_line[9][10];
     uint16_t lines_in_group[9][10];
+    uint16_t digits_at[9][9];  // per line and group, the digits (bit d) their common cells hold
 
     // Only the digits of `digits` (bit d) are read; the others stay empty.
     void read(const PUZZLE_CELL* cells, int dim, uint32_t digits = ALL_DIGITS) {
-        for (int h = 0; h < 9; ++h)
+        for (int h = 0; h < 9; ++h) {
             for (int d = 0; d < 10; ++d) groups_on_line[h][d] = lines_in_group[h][d] = 0;
+            for (int g = 0; g < 9; ++g) digits_at[h][g] = 0;
+        }
         for (int k = 0; k < N_CELLS; ++k) {
             const PUZZLE_CELL& c = cells[k];
             const int line = c.house(dim);
+            digits_at[line][c.group] |= static_cast<uint16_t>(c.elim_bits & digits & ALL_DIGITS);
             for (uint32_t m = c.elim_bits & digits & ALL_DIGITS; m; m &= m - 1) {
                 const int d = __builtin_ctz(m);
                 groups_on_line[line][d] |= static_cast<uint16_t>(1u << c.group);
@@ -43,9 +47,12 @@ static bool apply_double_restriction(Puzzle& p, const DigitPlaces& places, int d
                                      int group1, int group2, uint32_t digits = ALL_DIGITS) {
     PUZZLE_CELL* lines[2] = {p.first_in_dim[dim][line1], p.first_in_dim[dim][line2]};
     PUZZLE_CELL* groups[2] = {p.first_in_dim[DIM_GROUP][group1], p.first_in_dim[DIM_GROUP][group2]};
-    for (int d = 1; d <= 9; ++d) {
+    // Either lock needs the digit in all four crossings of the two lines and two groups.
+    const uint32_t crossing = places.digits_at[line1][group1] & places.digits_at[line1][group2] &
+                              places.digits_at[line2][group1] & places.digits_at[line2][group2];
+    for (uint32_t m = digits & crossing & ALL_DIGITS; m; m &= m - 1) {
+        const int d = __builtin_ctz(m);
         const uint32_t bit = 1u << d;
-        if (!(digits & bit)) continue;
         const int line_state[2] = {presence(places.groups_on_line[line1][d], group1, group2),
                                    presence(places.groups_on_line[line2][d], group1, group2)};
         const int group_state[2] = {presence(places.lines_in_group[group1][d], line1, line2),
