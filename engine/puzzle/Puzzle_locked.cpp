@@ -144,15 +144,47 @@ bool Puzzle::cell_form_restriction_once() {
     uint64_t states[9][4];
     const uint32_t check = digits_to_search(7, states);
     if (!check) return false;
+    const bool sets = peers_state != PEERS_NONE;  // the house sets and the digits' states are at hand
     // Cells, as 128-bit sets, that may lose each digit: unsolved and holding it.
     uint64_t open[10][2] = {};
-    for (int k = 0; k < N_CELLS; ++k) {
+    for (int k = 0; k < N_CELLS && !sets; ++k) {
         const uint32_t m = cells[k].elim_bits;
         if (n_digits(m) <= 1) continue;
         for (int d = 1; d <= 9; ++d)
             if (m & (1u << d)) open[d][k >> 6] |= uint64_t{1} << (k & 63);
     }
     const bool found = any_house([&](int dim, int h, PUZZLE_CELL* first) {
+        if (sets) {
+            // The same search from the digits' cell sets: the house's cells holding each digit, and
+            // the cells outside that see all of them.
+            const uint64_t* in = house_set[dim][h];
+            for (uint32_t m = check & ALL_DIGITS; m; m &= m - 1) {
+                const int d = __builtin_ctz(m);
+                const uint64_t* st = states[d - 1];
+                const uint64_t held[2] = {st[0] & in[0], st[1] & in[1]};
+                if (!held[1] ? (held[0] & (held[0] - 1)) == 0 : !held[0] && (held[1] & (held[1] - 1)) == 0) continue;
+                uint64_t seen[2] = {~uint64_t{0}, ~uint64_t{0}};
+                for (int w = 0; w < 2; ++w)
+                    for (uint64_t b = held[w]; b; b &= b - 1) {
+                        const PUZZLE_CELL& c = cells[64 * w + __builtin_ctzll(b)];
+                        const int q = c.row * 9 + c.col;
+                        seen[0] &= neighbor_bits[q][0];
+                        seen[1] &= neighbor_bits[q][1];
+                    }
+                bool removed = false;
+                for (int w = 0; w < 2; ++w)
+                    for (uint64_t targets = seen[w] & st[w] & ~st[2 + w] & ~in[w]; targets; targets &= targets - 1) {
+                        const int k = 64 * w + __builtin_ctzll(targets);
+                        if (cells[k].house(dim) == h) continue;
+                        removed |= take_out(&cells[k], 1u << d);
+                    }
+                if (removed) {
+                    ++technique_counts[ATOM_PEER_INTERSECTION];
+                    return true;
+                }
+            }
+            return false;
+        }
         // One walk gathers, per digit, how many cells of the house hold it and which cells
         // outside see all of those.
         uint64_t in_house[2] = {0, 0};
