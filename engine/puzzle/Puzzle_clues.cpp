@@ -40,8 +40,9 @@ void restore(Puzzle& p, const Snapshot& s) {
 // of an unsolved grid with these givens. Thinning meets such clue sets at most of its steps.
 // When cells `a` and `b` have just stopped being clues, only a solution that differs there can be a
 // second one: the clues before had one solution, or the solver is run anyway.
-void solve_clues(Puzzle& p, METHOD_TYPE ceiling, const ClueCounter& counter, int a = -1, int b = -1) {
-    const bool two = a >= 0 ? counter.other_digit_at(p, a, b) : counter.second_solution(p);
+void solve_clues(Puzzle& p, METHOD_TYPE ceiling, const ClueCounter& counter, int a = -1, int b = -1,
+                 const CellSet* clues = nullptr) {
+    const bool two = a >= 0 ? counter.other_digit_at(p, a, b, clues) : counter.second_solution(p);
     if (!two) {
         p.solve(ceiling);
         return;
@@ -229,6 +230,11 @@ int Puzzle::remove_clues_returning_rating(long deadline, int passes) {
     const bool sym = symmetry != 2;
     std::unique_ptr<ClueCounter> own_counter;
     const ClueCounter& counter = counter_for(*this, own_counter);
+    // The clue cells, kept up as clues go and come back, and the solution read once for the counter.
+    CellSet clue_set;
+    for (int k = 0; k < N_CELLS; ++k)
+        if (cells[k].status & STATUS_CLUE) clue_set.add(k);
+    const bool solution_read = counter.check_solution(*this);
     for (int p = 0; p < passes; ++p) {
         if (p > 0) random_combination(n_picks, n_picks, order);
         bool kept = false;
@@ -241,12 +247,16 @@ int Puzzle::remove_clues_returning_rating(long deadline, int passes) {
             const int step = sym && partner != k ? 2 : 1;
             cells[k].status = 0;
             cells[partner].status = 0;
+            clue_set.remove(k);
+            clue_set.remove(partner);
             givens -= step;
             apply_mask();
-            solve_clues(*this, ceiling, counter, k, partner);
+            solve_clues(*this, ceiling, counter, k, partner, solution_read ? &clue_set : nullptr);
             if (technique_counts[SLOT_UNSOLVED] != 0) {
                 cells[k].status = STATUS_CLUE;
                 cells[partner].status = STATUS_CLUE;
+                clue_set.add(k);
+                clue_set.add(partner);
                 givens += step;
                 continue;
             }

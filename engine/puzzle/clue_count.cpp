@@ -283,12 +283,32 @@ bool ClueCounter::second_solution(const Puzzle& p) const {
     return other_than_known(*this, s, known);
 }
 
-bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b) const {
+bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b) const { return other_digit_at(p, a, b, nullptr); }
+
+bool ClueCounter::check_solution(const Puzzle& p) const {
+    read_valid = false;
+    return read_solution(*this, p);
+}
+
+bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b, const CellSet* clues) const {
     State s;
     int known[N_CELLS];
     uint32_t placed[N_CELLS];
     s.placed = placed;
-    if (!load_clues(*this, p, s, known)) return false;
+    if (clues) {
+        // The clue cells named by the caller, on the solution check_solution read.
+        if (!read_valid) return false;
+        std::memcpy(known, read_digits, sizeof read_digits);
+        Givens g;
+        for (CellSet rest = *clues; !rest.empty();) {
+            const int k = rest.first();
+            rest.remove(k);
+            if (!g.add(*this, s, k, known[k])) return false;
+        }
+        g.finish(s);
+    } else if (!load_clues(*this, p, s, known)) {
+        return false;
+    }
     CellSet at;
     if (a >= 0 && a < N_CELLS) at.add(a);
     if (b >= 0 && b < N_CELLS) at.add(b);

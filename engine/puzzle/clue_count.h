@@ -52,6 +52,12 @@ struct ClueCounter {
     // or at cell b. When the clues had one solution before a and b stopped being clues, this is
     // exactly whether they now have two; otherwise a false answer proves nothing.
     bool other_digit_at(const Puzzle& p, int a, int b) const;
+    // The same for the clue cells `clues` (when given, they stand for the cells' clue flags), on the
+    // solution that check_solution read last: a caller that keeps the clue set and the solution as
+    // they are between questions saves reading the cells each time. check_solution is false when
+    // the cells hold no valid solution; then every such question is answered false.
+    bool check_solution(const Puzzle& p) const;
+    bool other_digit_at(const Puzzle& p, int a, int b, const CellSet* clues) const;
 
     // Whether naked and hidden singles alone, run to the end from the candidate masks (digit d at bit d)
     // with `cell` reduced to `bit`, leave a cell without a digit or a house without a place for one.

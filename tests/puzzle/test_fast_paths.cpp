@@ -1,6 +1,7 @@
 // The solver's quick routes reach what its plain ones reach: propagation on cell sets against the
 // passes, counted hidden singles against the cell-by-cell scan, a clue counter that remembers
-// second solutions against a fresh one, and tries on helper threads against one thread.
+// second solutions against a fresh one (asked through the cells or a clue set), and tries on helper
+// threads against one thread.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -119,6 +120,9 @@ TEST(ClueCounter, RememberedSecondSolutionsChangeNoAnswer) {
             at.add(b);
             remembered_yes += kept.knows_other(known, given, at);
             ASSERT_EQ(kept.other_digit_at(*t, a, b), answer) << "kind " << kind << " query " << q;
+            // Named by a clue set instead of read from the cells: the same answer.
+            ASSERT_TRUE(kept.check_solution(*t));
+            ASSERT_EQ(kept.other_digit_at(*t, a, b, &given), answer) << "kind " << kind << " query " << q;
             t->cells[a].status = sa;
             t->cells[b].status = sb;
         }
