@@ -40,10 +40,13 @@ void restore(Puzzle& p, const Snapshot& s) {
 // of an unsolved grid with these givens. Thinning meets such clue sets at most of its steps.
 // When cells `a` and `b` have just stopped being clues, only a solution that differs there can be a
 // second one: the clues before had one solution, or the solver is run anyway.
+// With `mask_first`, the cells are set to the clues (apply_mask) only when the solver runs: the
+// counter reads nothing but the clue flags and the solution.
 void solve_clues(Puzzle& p, METHOD_TYPE ceiling, const ClueCounter& counter, int a = -1, int b = -1,
-                 const CellSet* clues = nullptr) {
+                 const CellSet* clues = nullptr, bool mask_first = false) {
     const bool two = a >= 0 ? counter.other_digit_at(p, a, b, clues) : counter.second_solution(p);
     if (!two) {
+        if (mask_first) p.apply_mask();
         p.solve(ceiling);
         return;
     }
@@ -250,8 +253,9 @@ int Puzzle::remove_clues_returning_rating(long deadline, int passes) {
             clue_set.remove(k);
             clue_set.remove(partner);
             givens -= step;
-            apply_mask();
-            solve_clues(*this, ceiling, counter, k, partner, solution_read ? &clue_set : nullptr);
+            // A clue set with a second solution leaves the cells as they are: what they hold after a
+            // rejected step is never read (the next step sets them, a kept one is a snapshot).
+            solve_clues(*this, ceiling, counter, k, partner, solution_read ? &clue_set : nullptr, true);
             if (technique_counts[SLOT_UNSOLVED] != 0) {
                 cells[k].status = STATUS_CLUE;
                 cells[partner].status = STATUS_CLUE;
