@@ -440,15 +440,22 @@ bool Puzzle::hidden_single_by_counts() {
         const int col = c.col;
         twice[DIM_COL][col] |= once[DIM_COL][col] & e;
         once[DIM_COL][col] |= e;
-        if (x) {
-            for (int d : {DIM_DIAG, DIM_ANTI_DIAG}) {
-                if (c.house(d) != 0) continue;
-                twice[d][0] |= once[d][0] & e;
-                once[d][0] |= e;
-            }
-        }
     }
     for (Run& r : runs) flush(r);
+    if (x) {
+        // The diagonals from their cell sets, in registers.
+        for (int d : {DIM_DIAG, DIM_ANTI_DIAG}) {
+            uint32_t one = 0, two = 0;
+            for (int w = 0; w < 2; ++w)
+                for (uint64_t m = house_set[d][0][w]; m; m &= m - 1) {
+                    const uint32_t e = cells[64 * w + __builtin_ctzll(m)].elim_bits;
+                    two |= one & e;
+                    one |= e;
+                }
+            once[d][0] = one;
+            twice[d][0] = two;
+        }
+    }
     for (PUZZLE_CELL& c : cells) {
         if (single(c.elim_bits)) continue;
         const uint32_t mask = c.elim_bits & ALL_DIGITS;

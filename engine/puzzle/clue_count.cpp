@@ -122,8 +122,12 @@ int search(const ClueCounter& cc, State& s, int limit, CellSet* differs = nullpt
     }
     const int k = branch_cell(s);
     int found = 0;
-    for (int d = 0; d < 9 && found < limit; ++d) {
-        if (!s.cand[d].has(k)) continue;
+    // With a known solution, its digit is tried first: a second solution mostly differs from it in a
+    // few cells, and following it elsewhere reaches one soonest. The count does not depend on the order.
+    const int first = known ? known[k] : -1;
+    for (int i = -1; i < 9 && found < limit; ++i) {
+        const int d = i < 0 ? first : i;
+        if (d < 0 || (i >= 0 && d == first) || !s.cand[d].has(k)) continue;
         State next = s;
         place(next, cc, k, d);
         found += search(cc, next, limit - found, found ? nullptr : differs, known);
