@@ -102,10 +102,6 @@ bool scan_finned(const Puzzle& p, const fish::DigitLines& at, DIMENSION base_dim
     return false;
 }
 
-}  // namespace
-
-namespace {
-
 // Writes a trial's masks (`trial_mask(cell)`) into the fins' group, the fins left out; true when one
 // changed. Either a fin holds the digit, and the rest of its group sees that fin, or the trial's fish
 // holds: the trial's eliminations are sound inside the fins' group only.
