@@ -219,6 +219,11 @@ struct Puzzle {
     uint32_t subset_memo[N_DIMENSIONS][9][9];
     uint16_t subset_memo_valid[N_DIMENSIONS];  // bit h: house h's entry holds a failure
     const uint8_t* cancel_also;  // a helper's copy also stops when this flag of the puzzle it helps is set
+    // Asked once in a solve, when the singles first stop short of a solution (the cells are then
+    // whatever the singles made of them): a true answer ends the solve as cancelled. Null: not asked.
+    bool (*when_stuck)(void* context);
+    void* when_stuck_context;
+    bool stuck_asked;
 
     // clue removal state
     int32_t symmetry;  // clue pattern: 0 mirror about column 4, 1 half turn, 2 none

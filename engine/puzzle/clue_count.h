@@ -58,6 +58,9 @@ struct ClueCounter {
     // the cells hold no valid solution; then every such question is answered false.
     bool check_solution(const Puzzle& p) const;
     bool other_digit_at(const Puzzle& p, int a, int b, const CellSet* clues) const;
+    // Whether a second solution remembered from earlier questions answers that question at once
+    // (without searching: false proves nothing).
+    bool remembered_other_at(int a, int b, const CellSet& clues) const;
 
     // Whether naked and hidden singles alone, run to the end from the candidate masks (digit d at bit d)
     // with `cell` reduced to `bit`, leave a cell without a digit or a house without a place for one.
