@@ -246,6 +246,18 @@ static bool read_solution(const ClueCounter& cc, const Puzzle& p) {
     return true;
 }
 
+// Sets out the clue cells `clues` with the known solution's digits; false when two clash.
+static bool set_out(const ClueCounter& cc, State& s, CellSet clues, const int* known) {
+    Givens g;
+    for (CellSet rest = clues; !rest.empty();) {
+        const int k = rest.first();
+        rest.remove(k);
+        if (!g.add(cc, s, k, known[k])) return false;
+    }
+    g.finish(s);
+    return true;
+}
+
 // The state of the puzzle's clues, and the known solution's digit index (0..8) of every cell; false
 // when the cells hold no valid solution or the clues break the rules.
 static bool load_clues(const ClueCounter& cc, const Puzzle& p, State& s, int* known) {
@@ -270,11 +282,10 @@ static bool load_clues(const ClueCounter& cc, const Puzzle& p, State& s, int* kn
     }
     if (!read_solution(cc, p)) return false;
     std::memcpy(known, cc.read_digits, sizeof cc.read_digits);
-    Givens g;
+    CellSet clues;
     for (int k = 0; k < N_CELLS; ++k)
-        if ((p.cells[k].status & STATUS_CLUE) && !g.add(cc, s, k, known[k])) return false;
-    g.finish(s);
-    return true;
+        if (p.cells[k].status & STATUS_CLUE) clues.add(k);
+    return set_out(cc, s, clues, known);
 }
 
 bool ClueCounter::second_solution(const Puzzle& p) const {
@@ -311,13 +322,7 @@ bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b, const CellSet* c
         // The clue cells named by the caller, on the solution check_solution read.
         if (!read_valid) return false;
         std::memcpy(known, read_digits, sizeof read_digits);
-        Givens g;
-        for (CellSet rest = *clues; !rest.empty();) {
-            const int k = rest.first();
-            rest.remove(k);
-            if (!g.add(*this, s, k, known[k])) return false;
-        }
-        g.finish(s);
+        if (!set_out(*this, s, *clues, known)) return false;
     } else if (!load_clues(*this, p, s, known)) {
         return false;
     }
