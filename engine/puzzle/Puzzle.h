@@ -224,6 +224,15 @@ struct Puzzle {
     bool (*when_stuck)(void* context);
     void* when_stuck_context;
     bool stuck_asked;
+    // The naked-single closure of the clues, already made elsewhere for the next solve (the clue
+    // counter makes it on its way): per digit, the cells that can still hold it, each placed cell
+    // holding its own digit only. The solve's first propagation takes it instead of making it again.
+    // Null: none; the propagation that takes it sets it back to null.
+    struct SinglesSeed {
+        uint64_t cand[9][2];
+        bool valid;
+    };
+    const SinglesSeed* singles_seed;
 
     // clue removal state
     int32_t symmetry;  // clue pattern: 0 mirror about column 4, 1 half turn, 2 none
@@ -298,6 +307,9 @@ struct Puzzle {
     bool exhaustive_simple_elimination();
     bool eliminate_by_passes();
     bool eliminate_by_sets();
+    // A solve's first propagation from singles_seed: false, leaving everything as it was, when the
+    // seed does not fit the cells (a candidate they lack, or a cell left without one).
+    bool take_singles_seed(const SinglesSeed& seed, bool& changes);
     // Fills peer_set and house_set from the house rings; false (and PEERS_NONE) when a ring is broken.
     bool build_peer_sets();
     void simplify_by_elimination_using_cell(PUZZLE_CELL* cell);

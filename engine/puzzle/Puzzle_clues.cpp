@@ -74,10 +74,14 @@ void solve_clues(Puzzle& p, METHOD_TYPE ceiling, const ClueCounter& counter, int
             two = question.two;
         }
     } else {
-        two = a >= 0 ? counter.other_digit_at(p, a, b, clues) : counter.second_solution(p);
+        // The counter makes the clues' naked-single closure on its way; the solve starts from it.
+        Puzzle::SinglesSeed seed;
+        two = a >= 0 ? counter.other_digit_at(p, a, b, clues, &seed) : counter.second_solution(p);
         if (!two) {
             if (mask_first) p.apply_mask();
+            if (a >= 0 && seed.valid) p.singles_seed = &seed;
             p.solve(ceiling);
+            p.singles_seed = nullptr;
         }
     }
     if (!two) return;

@@ -59,6 +59,7 @@ int Puzzle::solve(METHOD_TYPE level) {
     stuck_asked = false;
     int r = solve_by_recursion(level);
     technique_counts[SLOT_UNSOLVED] = r != SOLVED;
+    singles_seed = nullptr;  // for this solve only, taken or not
     for (PUZZLE_CELL& c : cells) c.status &= STATUS_CLUE;
     if (peers_state == PEERS_SOLVE) peers_state = PEERS_NONE;
     return r;
@@ -242,6 +243,12 @@ bool Puzzle::eliminate_by_sets() {
         z.shadow[k] = static_cast<uint16_t>(e);
         return true;
     };
+    if (!z.valid && singles_seed) {
+        const SinglesSeed* seed = singles_seed;
+        singles_seed = nullptr;
+        bool changes = false;
+        if (seed->valid && fresh_single == 0 && take_singles_seed(*seed, changes)) return changes;
+    }
     bool sound = true;
     const bool rebuilt = !z.valid;
     if (!z.valid) {
@@ -343,6 +350,45 @@ bool Puzzle::eliminate_by_sets() {
     for (int w = 0; w < 2; ++w)
         for (uint64_t m = z.prop[w] & ~prop_before[w]; m; m &= m - 1) cells[64 * w + __builtin_ctzll(m)].status |= STATUS_PROPAGATED;
     return changes;
+}
+
+// The closure is the same whichever way it is reached (the cells start as clues and open cells, and
+// no cell runs dry on the way), so the sets the seed holds are what the propagation would make. The
+// first pass changes a candidate exactly when the closure differs from the start: an open cell that
+// sees a clue loses its digit at once, and with no such cell nothing ever changes.
+bool Puzzle::take_singles_seed(const SinglesSeed& seed, bool& changes) {
+    SinglesSets& z = singles_sets;
+    uint32_t masks[N_CELLS] = {};
+    for (int d = 0; d < 9; ++d)
+        for (int w = 0; w < 2; ++w)
+            for (uint64_t m = seed.cand[d][w]; m; m &= m - 1) masks[64 * w + __builtin_ctzll(m)] |= 2u << d;
+    bool changed = false;
+    for (int k = 0; k < N_CELLS; ++k) {
+        const uint32_t e = cells[k].elim_bits;
+        if (!masks[k] || (masks[k] & ~e) || (e != ALL_DIGITS && !single(e)) || (cells[k].status & STATUS_PROPAGATED))
+            return false;
+        changed |= masks[k] != e;
+    }
+    uint64_t one[2] = {0, 0}, two[2] = {0, 0};
+    for (int d = 0; d < 9; ++d)
+        for (int w = 0; w < 2; ++w) {
+            z.cand[d][w] = seed.cand[d][w];
+            two[w] |= one[w] & seed.cand[d][w];
+            one[w] |= seed.cand[d][w];
+        }
+    // Every single of the closure has been propagated.
+    z.prop[0] = one[0] & ~two[0];
+    z.prop[1] = one[1] & ~two[1];
+    for (int k = 0; k < N_CELLS; ++k) {
+        cells[k].elim_bits = masks[k];
+        z.shadow[k] = static_cast<uint16_t>(masks[k]);
+    }
+    for (int w = 0; w < 2; ++w)
+        for (uint64_t m = z.prop[w]; m; m &= m - 1) cells[64 * w + __builtin_ctzll(m)].status |= STATUS_PROPAGATED;
+    z.valid = true;
+    fresh_single = 0;
+    changes = changed;
+    return true;
 }
 
 bool Puzzle::eliminate_by_passes() {

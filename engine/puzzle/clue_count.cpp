@@ -34,7 +34,10 @@ void place(State& s, const ClueCounter& cc, int k, int d) {
 
 // Places naked and hidden singles until none is left; false on a contradiction. With `lock`, a
 // digit whose places in one house all lie in a second house also leaves the rest of the second.
-bool propagate(const ClueCounter& cc, State& s, bool lock) {
+// With `seed`, the state where the naked singles first run out is left there for the solver, each
+// placed cell holding its digit in `solution` (placed by sound steps on clues of that solution).
+bool propagate(const ClueCounter& cc, State& s, bool lock, Puzzle::SinglesSeed* seed = nullptr,
+               const CellSet* solution = nullptr) {
     for (;;) {
         CellSet one, two;
         for (const CellSet& c : s.cand) {
@@ -43,6 +46,16 @@ bool propagate(const ClueCounter& cc, State& s, bool lock) {
         }
         if (!(s.open & ~one).empty()) return false;  // an open cell lost every digit
         CellSet singles = s.open & one & ~two;
+        if (singles.empty() && seed) {
+            const CellSet placed = ~s.open;
+            for (int d = 0; d < 9; ++d) {
+                const CellSet c = s.cand[d] | (placed & solution[d]);
+                seed->cand[d][0] = c.lo;
+                seed->cand[d][1] = c.hi;
+            }
+            seed->valid = true;
+            seed = nullptr;
+        }
         if (!singles.empty()) {
             while (!singles.empty()) {
                 const int k = singles.first();
@@ -242,6 +255,8 @@ static bool read_solution(const ClueCounter& cc, const Puzzle& p) {
         cc.read_words[k] = p.cells[k].solution;
         cc.read_digits[k] = __builtin_ctz(digit) - 1;
     }
+    for (CellSet& c : cc.read_cells) c = CellSet{};
+    for (int k = 0; k < N_CELLS; ++k) cc.read_cells[cc.read_digits[k]].add(k);
     cc.read_valid = true;
     return true;
 }
@@ -313,7 +328,8 @@ bool ClueCounter::check_solution(const Puzzle& p) const {
     return read_solution(*this, p);
 }
 
-bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b, const CellSet* clues) const {
+bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b, const CellSet* clues, Puzzle::SinglesSeed* seed) const {
+    if (seed) seed->valid = false;
     State s;
     int known[N_CELLS];
     uint32_t placed[N_CELLS];
@@ -330,7 +346,8 @@ bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b, const CellSet* c
     if (a >= 0 && a < N_CELLS) at.add(a);
     if (b >= 0 && b < N_CELLS) at.add(b);
     if (knows_other(known, ~s.open, at)) return true;
-    if (!propagate(*this, s, lock)) return false;
+    // The seed's placed cells take their digits from the solution read (`known` is a copy of it).
+    if (!propagate(*this, s, lock, read_valid ? seed : nullptr, read_cells)) return false;
     // Solutions that differ at a, then those that agree at a and differ at b: one search each, with
     // the known digit taken out, so the search branches where the grid is tightest.
     const int n = b == a ? 1 : 2;

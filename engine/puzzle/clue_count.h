@@ -57,7 +57,9 @@ struct ClueCounter {
     // they are between questions saves reading the cells each time. check_solution is false when
     // the cells hold no valid solution; then every such question is answered false.
     bool check_solution(const Puzzle& p) const;
-    bool other_digit_at(const Puzzle& p, int a, int b, const CellSet* clues) const;
+    // With `seed`, the naked-single closure of the clues is left there on the way (valid when the
+    // search got that far without a contradiction), for the solve that follows a false answer.
+    bool other_digit_at(const Puzzle& p, int a, int b, const CellSet* clues, Puzzle::SinglesSeed* seed = nullptr) const;
     // Whether a second solution remembered from earlier questions answers that question at once
     // (without searching: false proves nothing).
     bool remembered_other_at(int a, int b, const CellSet& clues) const;
@@ -82,6 +84,7 @@ struct ClueCounter {
     // The puzzle's solution as last read: its cells' words and their digit indexes 0..8.
     mutable int32_t read_words[N_CELLS] = {};
     mutable int read_digits[N_CELLS] = {};
+    mutable CellSet read_cells[9];  // the cells of each digit index in it
     mutable bool read_valid = false;
     mutable int solution[N_CELLS] = {};
     mutable bool known_solution_valid = false;

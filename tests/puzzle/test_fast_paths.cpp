@@ -164,7 +164,7 @@ TEST(GenerationThreads, OneThreadOrSeveralMakeTheSamePuzzles) {
 TEST(SolverFastPaths, WholeSolvesMatchTheRingWalks) {
     rand_seed_thread(2718);
     const METHOD_TYPE levels[] = {METHOD_SUBSETS, METHOD_X_WING, METHOD_FINNED_FISH, METHOD_FORCING_NET};
-    int solved = 0, stuck = 0, fired[N_TECHNIQUE_COUNTS] = {};
+    int solved = 0, stuck = 0, seeded_solves = 0, fired[N_TECHNIQUE_COUNTS] = {};
     for (int kind = 0; kind < 4; ++kind) {
         const SolvedGrid g = random_solved_grid(kind / 2, kind % 2);
         for (int t = 0; t < 40; ++t) {
@@ -185,10 +185,36 @@ TEST(SolverFastPaths, WholeSolvesMatchTheRingWalks) {
                 << "kind " << kind << " set " << t;
             (a == SOLVED ? solved : stuck) += 1;
             for (int m = 0; m < N_TECHNIQUE_COUNTS; ++m) fired[m] += quick->technique_counts[m] > 0;
+
+            // Started from the naked-single closure the clue counter makes on its way: the same solve.
+            TestPuzzle seeded;
+            lay_out_grid(seeded, g, kind % 2);
+            CellSet given;
+            for (int k = 0; k < 81; ++k) {
+                seeded->cells[k].status = clues[k] ? STATUS_CLUE : 0;
+                if (clues[k]) given.add(k);
+            }
+            seeded->build_group_overlap();
+            seeded->apply_mask();
+            const ClueCounter counter(*seeded);
+            ASSERT_TRUE(counter.check_solution(*seeded));
+            int open = 0;
+            while (clues[open]) ++open;
+            Puzzle::SinglesSeed seed;
+            counter.other_digit_at(*seeded, open, open, &given, &seed);
+            if (!seed.valid) continue;
+            seeded->singles_seed = &seed;
+            ASSERT_EQ(a, seeded->solve(level)) << "kind " << kind << " set " << t;
+            ASSERT_EQ(nullptr, seeded->singles_seed);
+            ASSERT_TRUE(Cells(*quick) == Cells(*seeded)) << "kind " << kind << " set " << t;
+            ASSERT_EQ(0, std::memcmp(quick->technique_counts, seeded->technique_counts, sizeof quick->technique_counts))
+                << "kind " << kind << " set " << t;
+            ++seeded_solves;
         }
     }
     EXPECT_GT(solved, 10);
     EXPECT_GT(stuck, 10);
+    EXPECT_GT(seeded_solves, 100);
     // The sample reaches the techniques with quick routes of their own.
     for (int m : {METHOD_HIDDEN_SINGLES, METHOD_X_WING, METHOD_X_CHAIN, METHOD_TURBOT, METHOD_FRANKEN_FISH,
                   METHOD_FINNED_FISH, METHOD_FORCING_NET})
