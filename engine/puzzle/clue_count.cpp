@@ -76,12 +76,14 @@ bool propagate(const ClueCounter& cc, State& s, bool lock, Puzzle::SinglesSeed* 
                 const int h = __builtin_ctz(open_houses);
                 if (s.holding[d] >> h & 1) continue;  // placed there earlier in this sweep
                 const CellSet where = s.cand[d] & cc.house[h];
-                if (where.empty()) return false;  // the house has no place left for d
-                const int first = where.first();
-                if (where.single()) {
-                    place(s, cc, first, d);
+                // Mostly the house has two places or more, which one test on each word tells.
+                const bool many = ((where.lo & (where.lo - 1)) | (where.hi & (where.hi - 1))) != 0 || (where.lo && where.hi);
+                if (!many) {
+                    if (where.empty()) return false;  // the house has no place left for d
+                    place(s, cc, where.first(), d);
                     changed = true;
                 } else if (lock) {
+                    const int first = where.first();
                     for (uint32_t both = cc.houses_of[first] & cc.houses_of[where.last()] & ~(1u << h); both;
                          both &= both - 1) {
                         const CellSet& other = cc.house[__builtin_ctz(both)];
