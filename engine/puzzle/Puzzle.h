@@ -342,6 +342,8 @@ struct Puzzle {
     void note_failures(int slot, uint32_t digits, const uint64_t states[9][4]);
     void forget_failures();  // the houses may change: every memo of failed searches goes
     int determine_unsolved_houses_for_digit(DIMENSION dim, int* houses, unsigned bit);
+    // The same from a set of cells (the houses' sets made by build_peer_sets): the houses holding one.
+    int houses_holding(DIMENSION dim, int* houses, const uint64_t set[2]) const;
     void sort_unsolved_digits(int* digits, int* counts);
     // With `states` (digit_states; the houses checked by build_peer_sets), counts from the cell sets.
     void sort_unsolved_digits(int* digits, int* counts, int group, const uint64_t (*states)[4] = nullptr);

@@ -34,6 +34,13 @@ int Puzzle::determine_unsolved_houses_for_digit(DIMENSION dim, int* houses, unsi
     return n;
 }
 
+int Puzzle::houses_holding(DIMENSION dim, int* houses, const uint64_t set[2]) const {
+    int n = 0;
+    for (int h = 0; h < 9; ++h)
+        if ((set[0] & house_set[dim][h][0]) | (set[1] & house_set[dim][h][1])) houses[n++] = h;
+    return n;
+}
+
 void Puzzle::sort_unsolved_digits(int* digits, int* counts) {
     count_and_sort(*this, 9, digits, counts, -1);
 }
@@ -53,6 +60,27 @@ void Puzzle::sort_unsolved_digits(int* digits, int* counts, int group, const uin
 }
 
 void Puzzle::digit_states(uint64_t states[9][4]) const {
+    // The last propagation's cell sets, while no candidate has changed since: a solve's searches
+    // mostly run right after one (the steps below them change nothing when they fail).
+    const SinglesSets& z = singles_sets;
+    if (z.valid && peers_state != PEERS_NONE) {
+        bool same = true;
+        for (int k = 0; k < N_CELLS; ++k) same &= z.shadow[k] == cells[k].elim_bits;
+        if (same) {
+            uint64_t one[2] = {0, 0}, two[2] = {0, 0};
+            for (int d = 0; d < 9; ++d)
+                for (int w = 0; w < 2; ++w) {
+                    two[w] |= one[w] & z.cand[d][w];
+                    one[w] |= z.cand[d][w];
+                }
+            for (int d = 0; d < 9; ++d)
+                for (int w = 0; w < 2; ++w) {
+                    states[d][w] = z.cand[d][w];
+                    states[d][2 + w] = z.cand[d][w] & ~two[w];
+                }
+            return;
+        }
+    }
     std::memset(states, 0, sizeof(uint64_t) * 9 * 4);
     for (int k = 0; k < N_CELLS; ++k) {
         const uint32_t e = cells[k].elim_bits;
@@ -108,14 +136,14 @@ void Puzzle::forget_failures() {
 }
 
 bool Puzzle::simplify_once_fish_methods(METHOD_TYPE m) {
-    int digits[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    int digits[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0};  // ended by 0
     int counts[9];
-    sort_unsolved_digits(digits, counts);
     // The memo of failed searches is kept only while the houses cannot change (a solve, a generation).
     const bool memo = peers_state != PEERS_NONE;
     const int slot = m == METHOD_FRANKEN_FISH ? 0 : m == METHOD_SWORDFISH ? 3 : m == METHOD_JELLYFISH ? 4 : 2;
     uint64_t states[9][4];
     if (memo) digit_states(states);
+    sort_unsolved_digits(digits, counts, -1, memo ? states : nullptr);
     // Digits held by four unsolved cells or fewer are left to the simpler techniques.
     int i0 = 0;
     while (i0 < 9 && counts[i0] <= 4) ++i0;
@@ -125,11 +153,15 @@ bool Puzzle::simplify_once_fish_methods(METHOD_TYPE m) {
         const uint64_t* state = states[digits[i] - 1];
         if (memo && fish_failed_before(slot, digits[i], state, 0)) continue;
         int houses[3][9];
-        const int n_rows = determine_unsolved_houses_for_digit(DIM_ROW, houses[DIM_ROW], bit);
-        const int n_cols = determine_unsolved_houses_for_digit(DIM_COL, houses[DIM_COL], bit);
+        const uint64_t open[2] = {state[0] & ~state[2], state[1] & ~state[3]};
+        auto houses_of = [&](DIMENSION dim) {
+            return memo ? houses_holding(dim, houses[dim], open) : determine_unsolved_houses_for_digit(dim, houses[dim], bit);
+        };
+        const int n_rows = houses_of(DIM_ROW);
+        const int n_cols = houses_of(DIM_COL);
         if (m == METHOD_FRANKEN_FISH) {
             if (counts[i] < 9) continue;
-            const int n_groups = determine_unsolved_houses_for_digit(DIM_GROUP, houses[DIM_GROUP], bit);
+            const int n_groups = houses_of(DIM_GROUP);
             if (simplify_once_franken_fish_for_digit(bit, n_rows, n_groups, houses)) return true;
         } else if (simplify_once_rows_and_cols_for_digit(m, bit, n_rows, n_cols, houses[DIM_ROW],
                                                          houses[DIM_COL])) {
