@@ -80,8 +80,9 @@ struct TightestFill {
         uint32_t digit_of[9];
         int n = 0;
         if (fewest > 1) {
-            // A house digit with fewer places than the tightest cell has candidates is tighter.
-            int best = fewest;
+            // A house digit with fewer places than the tightest cell has candidates is tighter: the
+            // first in house and digit order with the fewest.
+            int best = fewest, best_house = -1, best_digit = 0;
             for (int h = 0; h < n_houses; ++h) {
                 // Per digit, how many open cells of the house can take it: a four-bit counter
                 // across the digit bits of four words.
@@ -97,17 +98,27 @@ struct TightestFill {
                     c3 |= c2 & carry2;
                     c2 ^= carry2;
                 }
-                for (uint32_t open = ~placed_digits & 0x3feu; open; open &= open - 1) {
-                    const int d = __builtin_ctz(open);
+                const uint32_t open = ~placed_digits & 0x3feu;
+                if (open & ~(c0 | c1 | c2 | c3)) return false;  // the house can no longer hold a digit
+                // The open digits that may have fewer than `best` places (at most 3 when best is 4
+                // or less: the counter's two high bits clear), each then checked.
+                uint32_t fewer = open;
+                if (best <= 4) {
+                    fewer &= ~c2 & ~c3;
+                    if (best == 3) fewer &= ~(c0 & c1);
+                    if (best == 2) fewer &= ~c1;
+                    if (best == 1) fewer = 0;
+                }
+                for (; fewer; fewer &= fewer - 1) {
+                    const int d = __builtin_ctz(fewer);
                     const int places = (c0 >> d & 1) | (c1 >> d & 1) << 1 | (c2 >> d & 1) << 2 | (c3 >> d & 1) << 3;
                     if (places >= best) continue;
-                    if (places == 0) return false;  // the house can no longer hold d
-                    best = places;
-                    n = 0;
-                    for (PUZZLE_CELL* c : houses[h])
-                        if (!c->solution && (c->elim_bits & (1u << d))) cells_of[n] = c, digit_of[n++] = 1u << d;
+                    best = places, best_house = h, best_digit = d;
                 }
             }
+            if (best_house >= 0)
+                for (PUZZLE_CELL* c : houses[best_house])
+                    if (!c->solution && (c->elim_bits & (1u << best_digit))) cells_of[n] = c, digit_of[n++] = 1u << best_digit;
         }
         if (n == 0) {
             for (uint32_t m = tightest->elim_bits; m; m &= m - 1) cells_of[n] = tightest, digit_of[n++] = m & -m;
