@@ -42,9 +42,20 @@ void restore(Puzzle& p, const Snapshot& s) {
 // second one: the clues before had one solution, or the solver is run anyway.
 // With `mask_first`, the cells are set to the clues (apply_mask) only when the solver runs: the
 // counter reads nothing but the clue flags and the solution.
-void solve_clues(Puzzle& p, METHOD_TYPE ceiling, const ClueCounter& counter, int a = -1, int b = -1,
-                 const CellSet* clues = nullptr, bool mask_first = false) {
+// What solve_clues did with the cells.
+enum class Solved {
+    kNo,            // the counter turned the clues down first: the cells are as they were
+    kYes,           // the solver ran: cells and counts are its own
+    kSinglesAlone,  // (with `shortcut`) the counter found the singles solve the clues: nothing was set
+};
+
+// With `shortcut` (for clue sets thinning keeps without reading their counts when the singles
+// solve them alone), such a clue set is told apart without running the solver.
+Solved solve_clues(Puzzle& p, METHOD_TYPE ceiling, const ClueCounter& counter, int a = -1, int b = -1,
+                   const CellSet* clues = nullptr, bool mask_first = false, bool shortcut = false) {
+    Solved solved = Solved::kNo;
     bool two = false;
+    if (shortcut && a >= 0 && clues && counter.lock && counter.singles_finish(*clues)) return Solved::kSinglesAlone;
     if (a >= 0 && clues && counter.lock && ceiling != METHOD_NAKED_SINGLES && ceiling != METHOD_HIDDEN_SINGLES) {
         // On jigsaw maps, where the search for a second solution costs most, the singles run first:
         // when they finish the grid, the clues have one solution and the search is spared. When they
@@ -69,6 +80,7 @@ void solve_clues(Puzzle& p, METHOD_TYPE ceiling, const ClueCounter& counter, int
             p.when_stuck_context = &question;
             if (mask_first) p.apply_mask();
             p.solve(ceiling);
+            solved = Solved::kYes;
             p.when_stuck = nullptr;
             p.when_stuck_context = nullptr;
             two = question.two;
@@ -76,18 +88,36 @@ void solve_clues(Puzzle& p, METHOD_TYPE ceiling, const ClueCounter& counter, int
     } else {
         // The counter makes the clues' naked-single closure on its way; the solve starts from it.
         Puzzle::SinglesSeed seed;
-        two = a >= 0 ? counter.other_digit_at(p, a, b, clues, &seed) : counter.second_solution(p);
+        bool singles_alone = false;
+        two = a >= 0 ? counter.other_digit_at(p, a, b, clues, &seed, shortcut ? &singles_alone : nullptr)
+                     : counter.second_solution(p);
+        if (!two && singles_alone) return Solved::kSinglesAlone;
         if (!two) {
             if (mask_first) p.apply_mask();
             if (a >= 0 && seed.valid) p.singles_seed = &seed;
             p.solve(ceiling);
+            solved = Solved::kYes;
             p.singles_seed = nullptr;
         }
     }
-    if (!two) return;
+    if (!two) return solved;
     std::memset(p.technique_counts, 0, sizeof p.technique_counts);
     p.technique_counts[SLOT_GIVENS] = p.count_mask();
     p.technique_counts[SLOT_UNSOLVED] = 1;
+    return solved;
+}
+
+// Whether every technique the difficulty asks for lies above the singles, so that a clue set the
+// singles solve alone never qualifies and its exact counts are never read while thinning goes on.
+bool singles_never_qualify(const ClueParameters& record, METHOD_TYPE ceiling) {
+    if (ceiling <= METHOD_HIDDEN_SINGLES) return false;
+    for (int k = 0; k < record.n_atoms; ++k) {
+        const int t = record.listed(k).technique;
+        if (t == METHOD_NAKED_SINGLES || t == METHOD_HIDDEN_SINGLES || t == ATOM_HIDDEN_SINGLE_GROUP ||
+            t == ATOM_HIDDEN_SINGLE_LINE || t == SLOT_GIVENS || t == SLOT_UNSOLVED)
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -273,12 +303,33 @@ int Puzzle::remove_clues_returning_rating(long deadline, int passes) {
     for (int k = 0; k < N_CELLS; ++k)
         if (cells[k].status & STATUS_CLUE) clue_set.add(k);
     const bool solution_read = counter.check_solution(*this);
+    // Clue sets the singles solve alone are kept without running the solver: they have one solution
+    // and never qualify, so all that thinning reads of them is that they were solved. Should such a
+    // set be the last one the cells were solved for, it is solved for real at the end of the pass,
+    // so the cells and counts left behind are the solver's.
+    const bool singles_shortcut = solution_read && singles_never_qualify(clue_parameters_of(*this), ceiling);
     for (int p = 0; p < passes; ++p) {
         if (p > 0) random_combination(n_picks, n_picks, order);
         bool kept = false;
+        bool unsolved_cells = false;  // the cells are not yet solved for the last set kept by the shortcut
+        bool counts_owed = false;     // and the counts are those of that set
+        auto settle = [&] {
+            if (!unsolved_cells) return;
+            // Every step since has turned its clue set down without touching the cells, so the
+            // clues are those of the set kept.
+            int counts[N_TECHNIQUE_COUNTS];
+            std::memcpy(counts, technique_counts, sizeof counts);
+            apply_mask();
+            solve(ceiling);
+            if (!counts_owed) std::memcpy(technique_counts, counts, sizeof counts);
+            unsolved_cells = counts_owed = false;
+        };
         for (int i = 0; i < n_picks; ++i) {
             if (givens <= n_clues) break;
-            if (std::time(nullptr) > deadline) return 0;
+            if (std::time(nullptr) > deadline) {
+                settle();
+                return 0;
+            }
             PUZZLE_CELL* c = clue_order[order[i]];
             if (!c || !(c->status & STATUS_CLUE)) continue;  // already taken out in an earlier pass
             const int k = index_of(c), partner = partner_of(symmetry, k);
@@ -290,7 +341,18 @@ int Puzzle::remove_clues_returning_rating(long deadline, int passes) {
             givens -= step;
             // A clue set with a second solution leaves the cells as they are: what they hold after a
             // rejected step is never read (the next step sets them, a kept one is a snapshot).
-            solve_clues(*this, ceiling, counter, k, partner, solution_read ? &clue_set : nullptr, true);
+            const Solved solved =
+                solve_clues(*this, ceiling, counter, k, partner, solution_read ? &clue_set : nullptr, true, singles_shortcut);
+            if (solved == Solved::kSinglesAlone) {
+                std::memset(technique_counts, 0, sizeof technique_counts);
+                technique_counts[SLOT_GIVENS] = givens;
+                if (!at_least_one_technique_for_difficulty(last.counts)) take(last, *this);
+                kept = true;
+                unsolved_cells = counts_owed = true;
+                continue;
+            }
+            if (solved == Solved::kYes) unsolved_cells = false;
+            counts_owed = false;
             if (technique_counts[SLOT_UNSOLVED] != 0) {
                 cells[k].status = STATUS_CLUE;
                 cells[partner].status = STATUS_CLUE;
@@ -312,6 +374,7 @@ int Puzzle::remove_clues_returning_rating(long deadline, int passes) {
                 improved = true;
             }
         }
+        settle();
     }
     if (improved) restore(*this, best);
     return best_rating;

@@ -1,7 +1,7 @@
 // The solver's quick routes reach what its plain ones reach: propagation on cell sets against the
 // passes, counted hidden singles against the cell-by-cell scan, a clue counter that remembers
-// second solutions against a fresh one (asked through the cells or a clue set), and tries on helper
-// threads against one thread.
+// second solutions against a fresh one (asked through the cells or a clue set), the counter's
+// singles against the solver's, and tries on helper threads against one thread.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -130,6 +130,46 @@ TEST(ClueCounter, RememberedSecondSolutionsChangeNoAnswer) {
         EXPECT_GT(kept.n_other, 0);
     }
     EXPECT_GT(remembered_yes, 10);
+}
+
+// Thinning keeps clue sets the singles solve alone without running the solver, on the counter's
+// word: its closure of naked and hidden singles must finish a grid exactly when the solver's do.
+TEST(ClueCounter, SinglesFinishExactlyWhenTheSolversSinglesDo) {
+    rand_seed_thread(5151);
+    int finished = 0, short_of = 0;
+    for (int kind = 0; kind < 4; ++kind) {
+        const SolvedGrid g = random_solved_grid(kind / 2, kind % 2);
+        TestPuzzle t;
+        lay_out_grid(t, g, kind % 2);
+        const ClueCounter counter(*t);
+        for (int q = 0; q < 150; ++q) {
+            const std::array<int, 81> clues = random_clues(g, 22 + q % 18);
+            CellSet given;
+            for (int k = 0; k < 81; ++k) {
+                t->cells[k].status = clues[k] ? STATUS_CLUE : 0;
+                if (clues[k]) given.add(k);
+            }
+            ASSERT_TRUE(counter.check_solution(*t));
+            const bool alone = counter.singles_finish(given);
+            if (!counter.lock) {
+                // Asked about a cell, the counter tells the same on its way.
+                int open = 0;
+                while (clues[open]) ++open;
+                bool said = false;
+                const bool other = counter.other_digit_at(*t, open, open, &given, nullptr, &said);
+                ASSERT_EQ(alone, said) << "kind " << kind << " set " << q;
+                if (said) {
+                    ASSERT_FALSE(other);
+                }
+            }
+            t->build_group_overlap();
+            t->apply_mask();
+            ASSERT_EQ(alone, t->solve(METHOD_HIDDEN_SINGLES) == SOLVED) << "kind " << kind << " set " << q;
+            (alone ? finished : short_of) += 1;
+        }
+    }
+    EXPECT_GT(finished, 60);
+    EXPECT_GT(short_of, 60);
 }
 
 // The same seed gives the same puzzles whether the tries run on one thread or on several.
