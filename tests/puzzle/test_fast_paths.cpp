@@ -41,6 +41,28 @@ void random_state(TestPuzzle& t, const SolvedGrid& g, int n_clues, bool break_so
     }
 }
 
+// Marks the clue cells of `clues` (0: none) in p and returns them as a set.
+CellSet mark_clues(Puzzle& p, const std::array<int, 81>& clues) {
+    CellSet given;
+    for (int k = 0; k < 81; ++k) {
+        p.cells[k].status = clues[k] ? STATUS_CLUE : 0;
+        if (clues[k]) given.add(k);
+    }
+    return given;
+}
+
+// Calls f(kind, grid, puzzle) for a random solved grid of each kind (square or jigsaw, with or
+// without diagonals), laid out in the puzzle.
+template <typename F>
+void for_each_kind(F f) {
+    for (int kind = 0; kind < 4; ++kind) {
+        const SolvedGrid g = random_solved_grid(kind / 2, kind % 2);
+        TestPuzzle t;
+        lay_out_grid(t, g, kind % 2);
+        f(kind, g, t);
+    }
+}
+
 struct Cells {
     uint32_t bits[81], status[81];
     explicit Cells(const Puzzle& p) {
@@ -96,14 +118,10 @@ TEST(SolverFastPaths, PropagationAndHiddenSinglesMatchThePlainScans) {
 TEST(ClueCounter, RememberedSecondSolutionsChangeNoAnswer) {
     rand_seed_thread(4343);
     int remembered_yes = 0;
-    for (int kind = 0; kind < 4; ++kind) {
-        const SolvedGrid g = random_solved_grid(kind / 2, kind % 2);
-        TestPuzzle t;
-        lay_out_grid(t, g, kind % 2);
+    for_each_kind([&](int kind, const SolvedGrid& g, TestPuzzle& t) {
         const ClueCounter kept(*t);
         for (int q = 0; q < 120; ++q) {
-            const std::array<int, 81> clues = random_clues(g, 20 + q % 16);
-            for (int k = 0; k < 81; ++k) t->cells[k].status = clues[k] ? STATUS_CLUE : 0;
+            mark_clues(*t, random_clues(g, 20 + q % 16));
             const ClueCounter fresh(*t);
             ASSERT_EQ(kept.second_solution(*t), fresh.second_solution(*t)) << "kind " << kind << " query " << q;
             const int a = static_cast<int>(arc4random_uniform(81)), b = static_cast<int>(arc4random_uniform(81));
@@ -128,7 +146,7 @@ TEST(ClueCounter, RememberedSecondSolutionsChangeNoAnswer) {
         }
         // Second solutions were remembered along the way.
         EXPECT_GT(kept.n_other, 0);
-    }
+    });
     EXPECT_GT(remembered_yes, 10);
 }
 
@@ -137,18 +155,11 @@ TEST(ClueCounter, RememberedSecondSolutionsChangeNoAnswer) {
 TEST(ClueCounter, SinglesFinishExactlyWhenTheSolversSinglesDo) {
     rand_seed_thread(5151);
     int finished = 0, short_of = 0;
-    for (int kind = 0; kind < 4; ++kind) {
-        const SolvedGrid g = random_solved_grid(kind / 2, kind % 2);
-        TestPuzzle t;
-        lay_out_grid(t, g, kind % 2);
+    for_each_kind([&](int kind, const SolvedGrid& g, TestPuzzle& t) {
         const ClueCounter counter(*t);
         for (int q = 0; q < 150; ++q) {
             const std::array<int, 81> clues = random_clues(g, 22 + q % 18);
-            CellSet given;
-            for (int k = 0; k < 81; ++k) {
-                t->cells[k].status = clues[k] ? STATUS_CLUE : 0;
-                if (clues[k]) given.add(k);
-            }
+            const CellSet given = mark_clues(*t, clues);
             ASSERT_TRUE(counter.check_solution(*t));
             const bool alone = counter.singles_finish(given);
             if (!counter.lock) {
@@ -167,7 +178,7 @@ TEST(ClueCounter, SinglesFinishExactlyWhenTheSolversSinglesDo) {
             ASSERT_EQ(alone, t->solve(METHOD_HIDDEN_SINGLES) == SOLVED) << "kind " << kind << " set " << q;
             (alone ? finished : short_of) += 1;
         }
-    }
+    });
     EXPECT_GT(finished, 60);
     EXPECT_GT(short_of, 60);
 }
@@ -229,11 +240,7 @@ TEST(SolverFastPaths, WholeSolvesMatchTheRingWalks) {
             // Started from the naked-single closure the clue counter makes on its way: the same solve.
             TestPuzzle seeded;
             lay_out_grid(seeded, g, kind % 2);
-            CellSet given;
-            for (int k = 0; k < 81; ++k) {
-                seeded->cells[k].status = clues[k] ? STATUS_CLUE : 0;
-                if (clues[k]) given.add(k);
-            }
+            const CellSet given = mark_clues(*seeded, clues);
             seeded->build_group_overlap();
             seeded->apply_mask();
             const ClueCounter counter(*seeded);
