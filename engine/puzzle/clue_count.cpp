@@ -342,21 +342,24 @@ bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b, const CellSet* c
     if (seed) seed->valid = false;
     if (singles_alone) *singles_alone = false;
     State s;
-    int known[N_CELLS];
+    int loaded[N_CELLS];
+    const int* known = loaded;
     uint32_t placed[N_CELLS];
     s.placed = placed;
-    if (clues) {
-        // The clue cells named by the caller, on the solution check_solution read.
-        if (!read_valid) return false;
-        std::memcpy(known, read_digits, sizeof read_digits);
-        if (!set_out(*this, s, *clues, known)) return false;
-    } else if (!load_clues(*this, p, s, known)) {
-        return false;
-    }
     CellSet at;
     if (a >= 0 && a < N_CELLS) at.add(a);
     if (b >= 0 && b < N_CELLS) at.add(b);
-    if (knows_other(known, ~s.open, at)) return true;
+    if (clues) {
+        // The clue cells named by the caller, on the solution check_solution read; a second
+        // solution remembered answers before they are set out.
+        if (!read_valid) return false;
+        known = read_digits;
+        if (knows_other(known, *clues, at)) return true;
+        if (!set_out(*this, s, *clues, known)) return false;
+    } else {
+        if (!load_clues(*this, p, s, loaded)) return false;
+        if (knows_other(known, ~s.open, at)) return true;
+    }
     // The seed's placed cells take their digits from the solution read (`known` is a copy of it).
     if (!propagate(*this, s, lock, read_valid ? seed : nullptr, read_cells)) return false;
     if (singles_alone && !lock && s.open.empty()) *singles_alone = true;
