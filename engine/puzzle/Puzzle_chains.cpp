@@ -95,7 +95,8 @@ struct ChainSearch {
             }
             uint64_t others[2] = {holders[0] & house[0], holders[1] & house[1]};
             flip(others, last);
-            if (__builtin_popcountll(others[0]) + __builtin_popcountll(others[1]) != 1) continue;
+            if (!(others[0] ? (others[0] & (others[0] - 1)) == 0 && !others[1] : others[1] && (others[1] & (others[1] - 1)) == 0))
+                continue;  // not exactly one
             const int q = others[0] ? __builtin_ctzll(others[0]) : 64 + __builtin_ctzll(others[1]);
             if (has(marks, q) || has(tried, q)) continue;
             flip(tried, q);

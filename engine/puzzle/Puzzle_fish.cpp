@@ -21,6 +21,15 @@ void count_and_sort(const Puzzle& p, int n, int* digits, int* counts, int group)
     sort_by_insertion_ascending(counts, n, digits);
 }
 
+// Set bits of a word by halving sums: the generic build has no bit-count instruction, and the
+// library call costs more than this.
+inline int bits_in(uint64_t x) {
+    x -= (x >> 1) & 0x5555555555555555u;
+    x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+    x = (x + (x >> 4)) & 0x0f0f0f0f0f0f0f0fu;
+    return static_cast<int>((x * 0x0101010101010101u) >> 56);
+}
+
 }  // namespace
 
 int Puzzle::determine_unsolved_houses_for_digit(DIMENSION dim, int* houses, unsigned bit) {
@@ -54,7 +63,7 @@ void Puzzle::sort_unsolved_digits(int* digits, int* counts, int group, const uin
     const uint64_t* in = group < 0 ? all : house_set[DIM_GROUP][group];
     for (int i = 0; i < n; ++i) {
         const uint64_t* st = states[digits[i] - 1];
-        counts[i] = __builtin_popcountll(st[0] & ~st[2] & in[0]) + __builtin_popcountll(st[1] & ~st[3] & in[1]);
+        counts[i] = bits_in(st[0] & ~st[2] & in[0]) + bits_in(st[1] & ~st[3] & in[1]);
     }
     sort_by_insertion_ascending(counts, n, digits);
 }

@@ -44,13 +44,13 @@ bool Puzzle::simplify_once_over_dim(METHOD_TYPE m) {
         // cells has none below it.
         for (int k = 2; k <= n - 2; ++k) {
             auto walk = [&](auto&& self, int from, int left, uint32_t chosen, uint32_t held) -> bool {
-                if (__builtin_popcount(held) > k) return false;
+                if (n_houses(held) > k) return false;  // places 0..8: a table read
                 if (left > 0) {
                     for (int i = from; i <= nd - left; ++i)
                         if (self(self, i + 1, left - 1, chosen | digit_bits[i], held | places[i])) return true;
                     return false;
                 }
-                if (__builtin_popcount(held) != k) return false;
+                if (n_houses(held) != k) return false;
                 // These k digits live in these k cells only: nothing else may stay there.
                 bool changed = false;
                 for (int j = 0; j < n; ++j) {
