@@ -219,11 +219,6 @@ struct Puzzle {
     uint32_t subset_memo[N_DIMENSIONS][9][9];
     uint16_t subset_memo_valid[N_DIMENSIONS];  // bit h: house h's entry holds a failure
     const uint8_t* cancel_also;  // a helper's copy also stops when this flag of the puzzle it helps is set
-    // Asked once in a solve, when the singles first stop short of a solution (the cells are then
-    // whatever the singles made of them): a true answer ends the solve as cancelled. Null: not asked.
-    bool (*when_stuck)(void* context);
-    void* when_stuck_context;
-    bool stuck_asked;
     // The naked-single closure of the clues, already made elsewhere for the next solve (the clue
     // counter makes it on its way): per digit, the cells that can still hold it, each placed cell
     // holding its own digit only. The solve's first propagation takes it instead of making it again.

@@ -54,53 +54,20 @@ enum class Solved {
 Solved solve_clues(Puzzle& p, METHOD_TYPE ceiling, const ClueCounter& counter, int a = -1, int b = -1,
                    const CellSet* clues = nullptr, bool mask_first = false, bool shortcut = false) {
     Solved solved = Solved::kNo;
-    bool two = false;
-    if (shortcut && a >= 0 && clues && counter.lock && counter.singles_finish(*clues)) return Solved::kSinglesAlone;
-    if (a >= 0 && clues && counter.lock && ceiling != METHOD_NAKED_SINGLES && ceiling != METHOD_HIDDEN_SINGLES) {
-        // On jigsaw maps, where the search for a second solution costs most, the singles run first:
-        // when they finish the grid, the clues have one solution and the search is spared. When they
-        // stop short, the search runs there, and a second solution ends the solve, which gives the
-        // same verdict as searching first. Second solutions remembered from earlier searches still
-        // turn such clue sets down at once. (On 3x3 boxes the search is cheap enough that running
-        // the singles for clue sets it turns down costs more than it saves.)
-        two = counter.remembered_other_at(a, b, *clues);
-        if (!two) {
-            struct Question {
-                const ClueCounter& counter;
-                const Puzzle& p;
-                int a, b;
-                const CellSet* clues;
-                bool two;
-            } question{counter, p, a, b, clues, false};
-            p.when_stuck = [](void* context) {
-                auto& q = *static_cast<Question*>(context);
-                q.two = q.counter.other_digit_at(q.p, q.a, q.b, q.clues);
-                return q.two;
-            };
-            p.when_stuck_context = &question;
-            if (mask_first) p.apply_mask();
-            p.solve(ceiling);
-            solved = Solved::kYes;
-            p.when_stuck = nullptr;
-            p.when_stuck_context = nullptr;
-            two = question.two;
-        }
-    } else {
-        // The counter makes the clues' naked-single closure on its way; the solve starts from it.
-        Puzzle::SinglesSeed seed;
-        bool singles_alone = false;
-        two = a >= 0 ? counter.other_digit_at(p, a, b, clues, &seed, shortcut ? &singles_alone : nullptr)
-                     : counter.second_solution(p);
-        if (!two && singles_alone) return Solved::kSinglesAlone;
-        if (!two) {
-            if (mask_first) p.apply_mask();
-            if (a >= 0 && seed.valid) p.singles_seed = &seed;
-            p.solve(ceiling);
-            solved = Solved::kYes;
-            p.singles_seed = nullptr;
-        }
+    // The counter makes the clues' naked-single closure on its way; the solve starts from it.
+    Puzzle::SinglesSeed seed;
+    bool singles_alone = false;
+    const bool two = a >= 0 ? counter.other_digit_at(p, a, b, clues, &seed, shortcut ? &singles_alone : nullptr)
+                            : counter.second_solution(p);
+    if (!two && singles_alone) return Solved::kSinglesAlone;
+    if (!two) {
+        if (mask_first) p.apply_mask();
+        if (a >= 0 && seed.valid) p.singles_seed = &seed;
+        p.solve(ceiling);
+        solved = Solved::kYes;
+        p.singles_seed = nullptr;
+        return solved;
     }
-    if (!two) return solved;
     std::memset(p.technique_counts, 0, sizeof p.technique_counts);
     p.technique_counts[SLOT_GIVENS] = p.count_mask();
     p.technique_counts[SLOT_UNSOLVED] = 1;

@@ -56,7 +56,6 @@ int Puzzle::solve(METHOD_TYPE level) {
     }
     fresh_single = 0;
     singles_sets.valid = false;
-    stuck_asked = false;
     int r = solve_by_recursion(level);
     technique_counts[SLOT_UNSOLVED] = r != SOLVED;
     singles_seed = nullptr;  // for this solve only, taken or not
@@ -129,10 +128,6 @@ int Puzzle::solve_by_recursion(METHOD_TYPE m) {
     for (;;) {
         int r = solve_by_recursion(static_cast<METHOD_TYPE>(below));
         if (r == SOLVED || r == SOLVE_CANCELLED) return r;
-        if (below == METHOD_HIDDEN_SINGLES && when_stuck && !stuck_asked) {
-            stuck_asked = true;
-            if (when_stuck(when_stuck_context)) return SOLVE_CANCELLED;
-        }
         if (!simplify(m)) return r;
         ++technique_counts[m];
         if (all_cells_single()) return SOLVED;

@@ -325,13 +325,6 @@ bool ClueCounter::remembered_other_at(int a, int b, const CellSet& clues) const 
     return knows_other(read_digits, clues, at);
 }
 
-bool ClueCounter::singles_finish(const CellSet& clues) const {
-    if (!read_valid) return false;
-    State s;
-    if (!set_out(*this, s, clues, read_digits)) return false;
-    return propagate(*this, s, false) && s.open.empty();
-}
-
 bool ClueCounter::check_solution(const Puzzle& p) const {
     read_valid = false;
     return read_solution(*this, p);
@@ -360,9 +353,15 @@ bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b, const CellSet* c
         if (!load_clues(*this, p, s, loaded)) return false;
         if (knows_other(known, ~s.open, at)) return true;
     }
-    // The seed's placed cells take their digits from the solution read (`known` is a copy of it).
-    if (!propagate(*this, s, lock, read_valid ? seed : nullptr, read_cells)) return false;
-    if (singles_alone && !lock && s.open.empty()) *singles_alone = true;
+    // The singles first, then (on maps that use them) locked candidates: propagation ends in one
+    // place whatever the order, and the singles' end answers `singles_alone`. The seed's placed
+    // cells take their digits from the solution read (`known` is it).
+    if (!propagate(*this, s, false, read_valid ? seed : nullptr, read_cells)) return false;
+    if (s.open.empty()) {
+        if (singles_alone) *singles_alone = true;
+        return false;  // the clues' one solution
+    }
+    if (lock && !propagate(*this, s, true)) return false;
     // Solutions that differ at a, then those that agree at a and differ at b: one search each, with
     // the known digit taken out, so the search branches where the grid is tightest.
     const int n = b == a ? 1 : 2;

@@ -59,14 +59,11 @@ struct ClueCounter {
     bool check_solution(const Puzzle& p) const;
     // With `seed`, the naked-single closure of the clues is left there on the way (valid when the
     // search got that far without a contradiction), for the solve that follows a false answer.
-    // With `singles_alone` (on maps without locked candidates in the search), it is set when naked
-    // and hidden singles alone place every digit (then the answer is false).
+    // With `singles_alone`, it is set when naked and hidden singles alone place every digit: then
+    // the clues have that one solution (the answer is false), and the solver's singles solve them
+    // too (they reach the same place in any order).
     bool other_digit_at(const Puzzle& p, int a, int b, const CellSet* clues, Puzzle::SinglesSeed* seed = nullptr,
                         bool* singles_alone = nullptr) const;
-    // Whether naked and hidden singles alone, from the clue cells `clues` set out with the solution
-    // check_solution read, place a digit in every cell: then those clues have that one solution,
-    // and the solver's singles solve them too (they reach the same place in any order).
-    bool singles_finish(const CellSet& clues) const;
     // Whether a second solution remembered from earlier questions answers that question at once
     // (without searching: false proves nothing).
     bool remembered_other_at(int a, int b, const CellSet& clues) const;
