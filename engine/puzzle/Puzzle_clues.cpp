@@ -34,6 +34,13 @@ void restore(Puzzle& p, const Snapshot& s) {
     std::memcpy(p.technique_counts, s.counts, sizeof s.counts);
 }
 
+// What solve_clues did with the cells.
+enum class Solved {
+    kNo,            // the counter turned the clues down: the cells are as they were
+    kYes,           // the solver ran: cells and counts are its own
+    kSinglesAlone,  // (with `shortcut`) the counter found the singles solve the clues: nothing was set
+};
+
 // Solves the clues up to the ceiling, as `Puzzle::solve` does, unless they have a second solution.
 // No technique can finish such a grid, since every one of them keeps the digits of all solutions,
 // so the solver's long fruitless search is skipped and only its verdict is written: the counters
@@ -41,19 +48,11 @@ void restore(Puzzle& p, const Snapshot& s) {
 // When cells `a` and `b` have just stopped being clues, only a solution that differs there can be a
 // second one: the clues before had one solution, or the solver is run anyway.
 // With `mask_first`, the cells are set to the clues (apply_mask) only when the solver runs: the
-// counter reads nothing but the clue flags and the solution.
-// What solve_clues did with the cells.
-enum class Solved {
-    kNo,            // the counter turned the clues down first: the cells are as they were
-    kYes,           // the solver ran: cells and counts are its own
-    kSinglesAlone,  // (with `shortcut`) the counter found the singles solve the clues: nothing was set
-};
-
-// With `shortcut` (for clue sets thinning keeps without reading their counts when the singles
-// solve them alone), such a clue set is told apart without running the solver.
+// counter reads nothing but the clue flags and the solution. With `shortcut` (for clue sets thinning
+// keeps without reading their counts when the singles solve them alone), such a clue set is told
+// apart without running the solver.
 Solved solve_clues(Puzzle& p, METHOD_TYPE ceiling, const ClueCounter& counter, int a = -1, int b = -1,
                    const CellSet* clues = nullptr, bool mask_first = false, bool shortcut = false) {
-    Solved solved = Solved::kNo;
     // The counter makes the clues' naked-single closure on its way; the solve starts from it.
     Puzzle::SinglesSeed seed;
     bool singles_alone = false;
@@ -64,14 +63,13 @@ Solved solve_clues(Puzzle& p, METHOD_TYPE ceiling, const ClueCounter& counter, i
         if (mask_first) p.apply_mask();
         if (a >= 0 && seed.valid) p.singles_seed = &seed;
         p.solve(ceiling);
-        solved = Solved::kYes;
         p.singles_seed = nullptr;
-        return solved;
+        return Solved::kYes;
     }
     std::memset(p.technique_counts, 0, sizeof p.technique_counts);
     p.technique_counts[SLOT_GIVENS] = p.count_mask();
     p.technique_counts[SLOT_UNSOLVED] = 1;
-    return solved;
+    return Solved::kNo;
 }
 
 // Whether every technique the difficulty asks for lies above the singles, so that a clue set the
