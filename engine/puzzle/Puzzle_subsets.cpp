@@ -9,7 +9,7 @@ bool Puzzle::simplify_once_over_dim(METHOD_TYPE m) {
     const bool memo = peers_state != PEERS_NONE;
     return any_house([&](int dim, int h, PUZZLE_CELL* first) {
         PUZZLE_CELL* unsolved[9];
-        uint32_t masks[9];
+        uint32_t masks[9], unsolved_masks[9];
         int n = 0, size = 0;
         uint32_t all = 0;
         PUZZLE_CELL* c = first;
@@ -17,6 +17,7 @@ bool Puzzle::simplify_once_over_dim(METHOD_TYPE m) {
             if (size < 9) masks[size] = c->elim_bits;
             ++size;
             if (n_digits(c->elim_bits) > 1) {
+                unsolved_masks[n] = c->elim_bits;
                 unsolved[n++] = c;
                 all |= c->elim_bits;
             }
@@ -29,14 +30,14 @@ bool Puzzle::simplify_once_over_dim(METHOD_TYPE m) {
             return false;
         uint32_t digit_bits[9];
         uint32_t places[9];  // per digit, the unsolved cells (by place in `unsolved`) that hold it
+        uint32_t by_digit[10] = {};
+        for (int j = 0; j < n; ++j)
+            for (uint32_t m = unsolved_masks[j] & ALL_DIGITS; m; m &= m - 1) by_digit[__builtin_ctz(m)] |= 1u << j;
         int nd = 0;
         for (int d = 1; d <= 9; ++d) {
             if (!(all & (1u << d))) continue;
             digit_bits[nd] = 1u << d;
-            places[nd] = 0;
-            for (int j = 0; j < n; ++j)
-                if (unsolved[j]->elim_bits & (1u << d)) places[nd] |= 1u << j;
-            ++nd;
+            places[nd++] = by_digit[d];
         }
 
         // The k-combinations of the digits in table order, walked depth first over rising places: k
