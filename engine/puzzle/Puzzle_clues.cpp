@@ -311,7 +311,9 @@ int Puzzle::remove_clues_returning_rating(long deadline, int passes) {
             if (solved == Solved::kSinglesAlone) {
                 std::memset(technique_counts, 0, sizeof technique_counts);
                 technique_counts[SLOT_GIVENS] = givens;
-                if (!at_least_one_technique_for_difficulty(last.counts)) take(last, *this);
+                // Such a snapshot is never rated, so its cells are never read: only its counts are taken.
+                if (!at_least_one_technique_for_difficulty(last.counts))
+                    std::memcpy(last.counts, technique_counts, sizeof last.counts);
                 kept = true;
                 unsolved_cells = counts_owed = true;
                 continue;
