@@ -190,7 +190,9 @@ struct Puzzle {
     // Rows, columns and 3x3 boxes in their usual places, without diagonals (set with the peer sets):
     // a cell outside a house then sees two or more of its cells only inside one box-line crossing.
     bool plain_boxes;
-    bool plain_paths;   // solve walks the rings cell by cell, as for broken rings (tests compare the two)
+    // The plain routes (tests compare the two): solve walks the rings cell by cell, as for broken
+    // rings, and clue removal runs the solver from the clues on every clue set it keeps.
+    bool plain_paths;
     // The candidates as per-digit cell sets, as the last propagation left them, with the cells it
     // had flagged and the candidate words it saw; valid only within one solve.
     struct SinglesSets {

@@ -61,7 +61,7 @@ Solved solve_clues(Puzzle& p, METHOD_TYPE ceiling, const ClueCounter& counter, i
     if (!two && singles_alone) return Solved::kSinglesAlone;
     if (!two) {
         if (mask_first) p.apply_mask();
-        if (a >= 0 && seed.valid) p.singles_seed = &seed;
+        if (a >= 0 && seed.valid && !p.plain_paths) p.singles_seed = &seed;
         p.solve(ceiling);
         p.singles_seed = nullptr;
         return Solved::kYes;
@@ -272,7 +272,7 @@ int Puzzle::remove_clues_returning_rating(long deadline, int passes) {
     // and never qualify, so all that thinning reads of them is that they were solved. Should such a
     // set be the last one the cells were solved for, it is solved for real at the end of the pass,
     // so the cells and counts left behind are the solver's.
-    const bool singles_shortcut = solution_read && singles_never_qualify(clue_parameters_of(*this), ceiling);
+    const bool singles_shortcut = solution_read && !plain_paths && singles_never_qualify(clue_parameters_of(*this), ceiling);
     for (int p = 0; p < passes; ++p) {
         if (p > 0) random_combination(n_picks, n_picks, order);
         bool kept = false;
