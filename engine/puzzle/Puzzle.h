@@ -201,6 +201,15 @@ struct Puzzle {
         uint16_t shadow[N_CELLS];
         bool valid;
     } singles_sets;
+    // Of per-digit cell sets: the cells holding one digit or more (`one`) and two or more (`two`).
+    static void held_counts(const uint64_t (&cand)[9][2], uint64_t one[2], uint64_t two[2]) {
+        one[0] = one[1] = two[0] = two[1] = 0;
+        for (int d = 0; d < 9; ++d)
+            for (int w = 0; w < 2; ++w) {
+                two[w] |= one[w] & cand[d][w];
+                one[w] |= cand[d][w];
+            }
+    }
     // One more than the cell a hidden single has just decided, when nothing else changed since the
     // last propagation ran to its end; 0: unknown, the propagation looks at every cell.
     uint8_t fresh_single;

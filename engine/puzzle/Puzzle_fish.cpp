@@ -76,12 +76,8 @@ void Puzzle::digit_states(uint64_t states[9][4]) const {
         bool same = true;
         for (int k = 0; k < N_CELLS; ++k) same &= z.shadow[k] == cells[k].elim_bits;
         if (same) {
-            uint64_t one[2] = {0, 0}, two[2] = {0, 0};
-            for (int d = 0; d < 9; ++d)
-                for (int w = 0; w < 2; ++w) {
-                    two[w] |= one[w] & z.cand[d][w];
-                    one[w] |= z.cand[d][w];
-                }
+            uint64_t one[2], two[2];
+            held_counts(z.cand, one, two);
             for (int d = 0; d < 9; ++d)
                 for (int w = 0; w < 2; ++w) {
                     states[d][w] = z.cand[d][w];

@@ -273,15 +273,8 @@ bool Puzzle::eliminate_by_sets() {
     z.valid = sound;
     if (!sound) return eliminate_by_passes();  // words that are not candidate sets: the plain passes
 
-    uint64_t one[2] = {0, 0}, two[2] = {0, 0};
-    auto count = [&] {
-        one[0] = one[1] = two[0] = two[1] = 0;
-        for (int d = 0; d < 9; ++d)
-            for (int w = 0; w < 2; ++w) {
-                two[w] |= one[w] & z.cand[d][w];
-                one[w] |= z.cand[d][w];
-            }
-    };
+    uint64_t one[2], two[2];
+    auto count = [&] { held_counts(z.cand, one, two); };
     count();
     const uint64_t live[2] = {one[0], one[1]};  // cells with a candidate: none of them may run dry
     uint64_t fresh[2] = {one[0] & ~two[0] & ~z.prop[0], one[1] & ~two[1] & ~z.prop[1]};
@@ -364,13 +357,9 @@ bool Puzzle::take_singles_seed(const SinglesSeed& seed, bool& changes) {
             return false;
         changed |= masks[k] != e;
     }
-    uint64_t one[2] = {0, 0}, two[2] = {0, 0};
-    for (int d = 0; d < 9; ++d)
-        for (int w = 0; w < 2; ++w) {
-            z.cand[d][w] = seed.cand[d][w];
-            two[w] |= one[w] & seed.cand[d][w];
-            one[w] |= seed.cand[d][w];
-        }
+    std::memcpy(z.cand, seed.cand, sizeof z.cand);
+    uint64_t one[2], two[2];
+    held_counts(z.cand, one, two);
     // Every single of the closure has been propagated.
     z.prop[0] = one[0] & ~two[0];
     z.prop[1] = one[1] & ~two[1];

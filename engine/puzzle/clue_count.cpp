@@ -317,14 +317,6 @@ bool ClueCounter::second_solution(const Puzzle& p) const {
 
 bool ClueCounter::other_digit_at(const Puzzle& p, int a, int b) const { return other_digit_at(p, a, b, nullptr); }
 
-bool ClueCounter::remembered_other_at(int a, int b, const CellSet& clues) const {
-    if (!read_valid) return false;
-    CellSet at;
-    if (a >= 0 && a < N_CELLS) at.add(a);
-    if (b >= 0 && b < N_CELLS) at.add(b);
-    return knows_other(read_digits, clues, at);
-}
-
 bool ClueCounter::check_solution(const Puzzle& p) const {
     read_valid = false;
     return read_solution(*this, p);

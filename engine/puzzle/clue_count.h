@@ -64,10 +64,6 @@ struct ClueCounter {
     // too (they reach the same place in any order).
     bool other_digit_at(const Puzzle& p, int a, int b, const CellSet* clues, Puzzle::SinglesSeed* seed = nullptr,
                         bool* singles_alone = nullptr) const;
-    // Whether a second solution remembered from earlier questions answers that question at once
-    // (without searching: false proves nothing).
-    bool remembered_other_at(int a, int b, const CellSet& clues) const;
-
     // Whether naked and hidden singles alone, run to the end from the candidate masks (digit d at bit d)
     // with `cell` reduced to `bit`, leave a cell without a digit or a house without a place for one.
     // When `placed` is given it receives, per cell, the digit bit the singles placed there (0: none).
